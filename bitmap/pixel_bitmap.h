@@ -1,0 +1,143 @@
+// PixelBitmap: the kit's picture object. It holds a picture either as a
+// device-dependent bitmap (a platform handle in the screen's format) or as
+// device-independent pixel memory (a 1064-byte BITMAPINFO header block plus
+// rows that callers address directly through ScanLine).
+//
+// Usage: NewPixelBitmap(w, h) makes a device bitmap; SetLayout(Bits24) turns it
+// into 24-bit rows; ScanLine(y) gives row y (row 0 is the top whatever the
+// order in memory); Assign copies; Free releases. The row address stays valid
+// until the storage changes (size, layout, handle type, Assign, Clear, loading,
+// or the first Handle query on separate memory).
+#pragma once
+
+#include <cstdint>
+
+#include "base/color.h"
+#include "base/kit_object.h"
+#include "base/rect.h"
+#include "platform/win32_types.h"
+
+namespace gleamkit::bitmap {
+
+class Canvas;
+class Stream;
+
+enum class BitmapLayout : uint8_t {
+    Device = 0,
+    Bits1 = 1,
+    Bits4 = 2,
+    Bits8 = 3,
+    Bits15 = 4,
+    Bits16 = 5,
+    Bits24 = 6,
+    Bits32 = 7,
+    Custom = 8,
+};
+
+// Supplies the bit count when memory must be made for Device or Custom.
+inline constexpr BitmapLayout kDefaultLayout = BitmapLayout::Bits16;
+
+enum class StorageKind : uint8_t { Dib = 0, Ddb = 1 };
+
+// One 24-bit pixel as stored in a row.
+struct Bgr24 {
+    uint8_t Blue;
+    uint8_t Green;
+    uint8_t Red;
+};
+static_assert(sizeof(Bgr24) == 3);
+
+inline constexpr uint32_t kHeaderBlockSize = 1064;
+
+// The layout the bit-count lookup gives: position of the first of 1, 4, 8, 16,
+// 16, 24, 32 equal to `bitCount`, Custom when none.
+BitmapLayout LayoutFromBitCount(uint32_t bitCount);
+
+class PixelBitmap : public KitObject {
+public:
+    bool Empty() const { return m_width == 0 || m_height == 0; }
+    int32_t Width() const { return m_width; }
+    int32_t Height() const { return m_height; }
+    StorageKind Storage() const { return m_storageKind; }
+
+    void SetWidth(int32_t width);
+    void SetHeight(int32_t height);
+
+    // The actual layout: Device for a device bitmap or without pixel memory.
+    BitmapLayout Layout() const;
+    // Converts the pixels to `layout` (Device turns the picture into a device
+    // bitmap). Does nothing on an empty bitmap.
+    void SetLayout(BitmapLayout layout);
+    void SetHandleType(StorageKind kind);
+
+    // The platform bitmap; may turn separate row memory into a DIB section
+    // (which moves the rows). None when empty or when that fails.
+    HBITMAP Handle();
+
+    // Bytes per row (whole 32-bit words), cached; 0 without a header block.
+    uint32_t ScanLineBytes();
+    // First byte of picture row y, or nullptr without a header block. No
+    // bounds check: callers keep 0 <= y < Height().
+    uint8_t* ScanLine(int32_t y);
+    // Row y as 24-bit pixels; only meaningful for a Bits24 picture.
+    Bgr24* Row24(int32_t y) { return reinterpret_cast<Bgr24*>(ScanLine(y)); }
+
+    // Copies `source` (none or empty: this bitmap ends empty and the answer is
+    // false). BackColor, the requested layout, canvas and mask are not copied.
+    bool Assign(PixelBitmap* source);
+    // Back to empty with nothing allocated; StorageKind, BackColor and the
+    // requested layout stay.
+    void Clear();
+
+    Rect FullRect() const { return Rect{0, 0, m_width, m_height}; }
+
+    Color BackColor() const { return m_backColor; }
+    void SetBackColor(Color color) { m_backColor = color; }
+
+    // 0x00BBGGRR of the pixel, -1 when empty, CLR_INVALID outside the picture.
+    Color PixelAt(int32_t x, int32_t y);
+    // Sets one pixel (system colours resolved); nothing when empty.
+    void SetPixelAt(int32_t x, int32_t y, Color color);
+
+    // Reads a Windows bitmap file. The answer tells whether it succeeded; on
+    // failure the bitmap is empty (and the stream back where it was).
+    bool LoadFromFile(const char* path);
+    bool LoadFromStream(Stream& stream);
+
+    // Raw access for the reader, the drawing layer and tests.
+    uint8_t* HeaderBlock() { return m_headerBlock; }
+    uint8_t* RowMemory() { return m_rowMemory; }
+    int32_t RowMemorySize() const { return m_rowMemorySize; }
+    bool BitsOwnedBySection() const { return m_bitsOwnedBySection; }
+    BitmapLayout RequestedLayout() const { return m_requestedLayout; }
+
+protected:
+    void Destroy() override;
+
+private:
+    friend PixelBitmap* NewPixelBitmap(int32_t width, int32_t height);
+    friend class Canvas;
+
+    int32_t m_height = 0;
+    int32_t m_width = 0;
+    HBITMAP m_handle = nullptr;
+    Canvas* m_canvas = nullptr;
+    uint32_t m_scanLineBytes = 0;
+    Color m_backColor = 0;
+    HGDIOBJ m_savedSelection = nullptr;
+    StorageKind m_storageKind = StorageKind::Ddb;
+    uint8_t* m_headerBlock = nullptr;
+    uint8_t* m_rowMemory = nullptr;
+    int32_t m_rowMemorySize = 0;
+    BitmapLayout m_requestedLayout = BitmapLayout::Device;
+    PixelBitmap* m_transparencyMask = nullptr;
+    Color m_maskColor = kColorNone;
+    bool m_bitsOwnedBySection = false;
+};
+
+// A new device bitmap of the given size (a platform bitmap compatible with the
+// screen is made only when both sizes are non-zero; its pixels are not set).
+// The caller owns it and releases it with Free.
+PixelBitmap* NewPixelBitmap(int32_t width, int32_t height);
+
+} // namespace gleamkit::bitmap

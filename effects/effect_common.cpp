@@ -1,0 +1,61 @@
+#include "effects/effect_common.h"
+
+#include <cmath>
+#include <limits>
+
+namespace gleamkit::fx {
+
+namespace {
+
+uint32_t g_randomState = 0;
+
+// Saturates an integral-valued long double into the 32-bit range.
+int32_t SaturateInt32(long double integral) {
+    if (std::isnan(integral)) return 0;
+    if (integral >= 2147483647.0L) return std::numeric_limits<int32_t>::max();
+    if (integral <= -2147483648.0L) return std::numeric_limits<int32_t>::min();
+    return static_cast<int32_t>(integral);
+}
+
+// 2^63: beyond it the processor's sine and cosine refuse the argument.
+constexpr long double kTrigLimit = 9223372036854775808.0L;
+
+} // namespace
+
+bool FitsInt32(long double x) {
+    return x > -2147483649.0L && x < 2147483648.0L;
+}
+
+int32_t Round(long double x) { return SaturateInt32(std::nearbyintl(x)); }
+
+int32_t Trunc(long double x) { return SaturateInt32(std::truncl(x)); }
+
+int32_t Floor(long double x) { return SaturateInt32(std::floorl(x)); }
+
+int32_t Ceil(long double x) { return SaturateInt32(std::ceill(x)); }
+
+long double Sin(long double x) {
+    if (!(std::fabsl(x) < kTrigLimit)) return 0.0L;
+    return std::sinl(x);
+}
+
+long double Cos(long double x) {
+    if (!(std::fabsl(x) < kTrigLimit)) return 0.0L;
+    return std::cosl(x);
+}
+
+uint32_t Random(uint32_t n) {
+    g_randomState = g_randomState * 134775813u + 1u;
+    return static_cast<uint32_t>((static_cast<uint64_t>(n) * g_randomState) >> 32);
+}
+
+uint32_t RandomState() { return g_randomState; }
+
+void SetRandomState(uint32_t state) { g_randomState = state; }
+
+void EnsureBits24(PixelBitmap& picture) {
+    if (!picture.Empty() && picture.Layout() != BitmapLayout::Bits24)
+        picture.SetLayout(BitmapLayout::Bits24);
+}
+
+} // namespace gleamkit::fx

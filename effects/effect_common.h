@@ -1,0 +1,85 @@
+// Ground rules every effect follows: clamping, the rounding rules, the
+// extended-precision sine and cosine, the one program-wide random sequence,
+// working copies and the 24-bit row layout. Effects call these; they never
+// re-derive them.
+//
+// Precision: "extended" is long double (x87 80-bit on x86-64). A value an
+// algorithm stores in a 32-bit float is rounded with static_cast<float> at that
+// point and nowhere else. Every float-to-integer conversion goes through one of
+// the checked helpers below: an out-of-range conversion is undefined in C++.
+#pragma once
+
+#include <cstdint>
+
+#include "base/rect.h"
+#include "bitmap/pixel_bitmap.h"
+
+namespace gleamkit::fx {
+
+using bitmap::Bgr24;
+using bitmap::BitmapLayout;
+using bitmap::PixelBitmap;
+
+// 255 above 255, 0 below 0, v otherwise.
+constexpr int32_t ClampToByte(int32_t v) { return v > 255 ? 255 : (v < 0 ? 0 : v); }
+
+// hi when v > hi; otherwise lo when v < lo; otherwise v. The upper bound is
+// tested first, so a range with lo > hi answers hi for large v.
+constexpr int32_t ClampInt(int32_t v, int32_t lo, int32_t hi) {
+    return v > hi ? hi : (v < lo ? lo : v);
+}
+
+constexpr int32_t Min(int32_t a, int32_t b) { return a < b ? a : b; }
+constexpr int32_t Max(int32_t a, int32_t b) { return a > b ? a : b; }
+
+// True when x is a number whose truncation fits a signed 32-bit integer.
+bool FitsInt32(long double x);
+
+// Nearest integer, halves to even. Outside the 32-bit range the answer
+// saturates to INT32_MIN / INT32_MAX; NaN gives 0.
+int32_t Round(long double x);
+// Toward zero, saturating as Round.
+int32_t Trunc(long double x);
+// Trunc, minus 1 when x has a negative fractional part (saturating).
+int32_t Floor(long double x);
+// Trunc, plus 1 when x has a positive fractional part (saturating).
+int32_t Ceil(long double x);
+
+// Sine and cosine at extended precision. Like the processor's instructions, an
+// argument with |x| >= 2^63 (or not finite) gives 0.
+long double Sin(long double x);
+long double Cos(long double x);
+
+// The program-wide generator: state = state * 134775813 + 1 (mod 2^32), then
+// the high 32 bits of n * state. Random(0) answers 0 but still advances.
+uint32_t Random(uint32_t n);
+uint32_t RandomState();
+void SetRandomState(uint32_t state);
+
+// destination Assign source.
+inline void CopyBitmap(PixelBitmap& destination, PixelBitmap& source) {
+    destination.Assign(&source);
+}
+
+// An effect written for 24-bit rows calls this first: a picture of any other
+// layout is converted to Bits24 (empty pictures are left alone).
+void EnsureBits24(PixelBitmap& picture);
+
+// Owns a temporary picture for the length of a scope and frees it on every
+// exit, exceptions included.
+class ScratchPicture {
+public:
+    ScratchPicture(int32_t width, int32_t height) : m_picture(bitmap::NewPixelBitmap(width, height)) {}
+    ~ScratchPicture() { Free(m_picture); }
+    ScratchPicture(const ScratchPicture&) = delete;
+    ScratchPicture& operator=(const ScratchPicture&) = delete;
+
+    PixelBitmap& operator*() const { return *m_picture; }
+    PixelBitmap* operator->() const { return m_picture; }
+    PixelBitmap* get() const { return m_picture; }
+
+private:
+    PixelBitmap* m_picture;
+};
+
+} // namespace gleamkit::fx

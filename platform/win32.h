@@ -1,0 +1,6 @@
+// The Win32-shaped platform layer: include this one header to call it as kit
+// code would call Win32. Each area has its own header beside this one.
+#pragma once
+
+#include "platform/win32_types.h"
+#include "platform/user/sys_color.h"
