@@ -4,3 +4,6 @@
 
 #include "platform/win32_types.h"
 #include "platform/user/sys_color.h"
+#include "platform/kernel/clock.h"
+#include "platform/kernel/files.h"
+#include "platform/kernel/last_error.h"
