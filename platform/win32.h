@@ -7,3 +7,5 @@
 #include "platform/kernel/clock.h"
 #include "platform/kernel/files.h"
 #include "platform/kernel/last_error.h"
+#include "platform/user/user.h"
+#include "platform/comdlg/comdlg.h"
