@@ -285,12 +285,10 @@ BOOL GetUpdateRect(HWND hwnd, RECT* rect, BOOL erase);
 // whether the background still needs erasing).
 HDC BeginPaint(HWND hwnd, PAINTSTRUCT* paint);
 BOOL EndPaint(HWND hwnd, const PAINTSTRUCT* paint);
-// A DC on the client area, clipped to the part visible in the composed
-// top-level image (WS_CLIPCHILDREN and WS_CLIPSIBLINGS honoured). Release it
-// with ReleaseDC. GetWindowDC covers the whole window, frame included.
-HDC GetDC(HWND hwnd);
+// A DC on the whole window, frame included, clipped like GetDC's (GetDC and
+// ReleaseDC themselves live in the graphics layer, which asks the window
+// manager for a window's part of its top-level surface).
 HDC GetWindowDC(HWND hwnd);
-int ReleaseDC(HWND hwnd, HDC dc);
 
 // ---- Scroll bars of a window's frame (SB_HORZ, SB_VERT). ----
 
@@ -327,8 +325,8 @@ BOOL GetCursorPos(POINT* point);
 // named resources of the program: NULL, as the program carries none.
 HCURSOR LoadCursorA(HINSTANCE instance, LPCSTR name);
 HICON LoadIconA(HINSTANCE instance, LPCSTR name);
-// A new icon (IMAGE_ICON) or cursor equal to `image`; NULL on a bad handle.
-HANDLE CopyImage(HANDLE image, UINT type, int width, int height, UINT flags);
+// CopyImage (declared with the graphics layer) copies icons and cursors too:
+// IMAGE_ICON / IMAGE_CURSOR give a new handle equal to the original.
 // Frees an icon made by CopyImage; shared icons stay. FALSE for a stale handle.
 BOOL DestroyIcon(HICON icon);
 BOOL DestroyCursor(HCURSOR cursor);
