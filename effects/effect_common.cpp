@@ -26,32 +26,44 @@ bool FitsInt32(long double x) {
     return x > -2147483649.0L && x < 2147483648.0L;
 }
 
-int32_t Round(long double x) { return SaturateInt32(std::nearbyintl(x)); }
+int32_t Round(long double x) {
+    return SaturateInt32(std::nearbyint(x));
+}
 
-int32_t Trunc(long double x) { return SaturateInt32(std::truncl(x)); }
+int32_t Trunc(long double x) {
+    return SaturateInt32(std::trunc(x));
+}
 
-int32_t Floor(long double x) { return SaturateInt32(std::floorl(x)); }
+int32_t Floor(long double x) {
+    return SaturateInt32(std::floor(x));
+}
 
-int32_t Ceil(long double x) { return SaturateInt32(std::ceill(x)); }
+int32_t Ceil(long double x) {
+    return SaturateInt32(std::ceil(x));
+}
 
 long double Sin(long double x) {
-    if (!(std::fabsl(x) < kTrigLimit)) return 0.0L;
-    return std::sinl(x);
+    if (!(std::fabs(x) < kTrigLimit)) return 0.0L;
+    return std::sin(x);
 }
 
 long double Cos(long double x) {
-    if (!(std::fabsl(x) < kTrigLimit)) return 0.0L;
-    return std::cosl(x);
+    if (!(std::fabs(x) < kTrigLimit)) return 0.0L;
+    return std::cos(x);
 }
 
 uint32_t Random(uint32_t n) {
-    g_randomState = g_randomState * 134775813u + 1u;
-    return static_cast<uint32_t>((static_cast<uint64_t>(n) * g_randomState) >> 32);
+    g_randomState = NextRandomState(g_randomState);
+    return ScaleRandom(n, g_randomState);
 }
 
-uint32_t RandomState() { return g_randomState; }
+uint32_t RandomState() {
+    return g_randomState;
+}
 
-void SetRandomState(uint32_t state) { g_randomState = state; }
+void SetRandomState(uint32_t state) {
+    g_randomState = state;
+}
 
 void EnsureBits24(PixelBitmap& picture) {
     if (!picture.Empty() && picture.Layout() != BitmapLayout::Bits24)

@@ -21,7 +21,9 @@ using bitmap::BitmapLayout;
 using bitmap::PixelBitmap;
 
 // 255 above 255, 0 below 0, v otherwise.
-constexpr int32_t ClampToByte(int32_t v) { return v > 255 ? 255 : (v < 0 ? 0 : v); }
+constexpr int32_t ClampToByte(int32_t v) {
+    return v > 255 ? 255 : (v < 0 ? 0 : v);
+}
 
 // hi when v > hi; otherwise lo when v < lo; otherwise v. The upper bound is
 // tested first, so a range with lo > hi answers hi for large v.
@@ -29,8 +31,12 @@ constexpr int32_t ClampInt(int32_t v, int32_t lo, int32_t hi) {
     return v > hi ? hi : (v < lo ? lo : v);
 }
 
-constexpr int32_t Min(int32_t a, int32_t b) { return a < b ? a : b; }
-constexpr int32_t Max(int32_t a, int32_t b) { return a > b ? a : b; }
+constexpr int32_t Min(int32_t a, int32_t b) {
+    return a < b ? a : b;
+}
+constexpr int32_t Max(int32_t a, int32_t b) {
+    return a > b ? a : b;
+}
 
 // True when x is a number whose truncation fits a signed 32-bit integer.
 bool FitsInt32(long double x);
@@ -56,6 +62,35 @@ uint32_t Random(uint32_t n);
 uint32_t RandomState();
 void SetRandomState(uint32_t state);
 
+// One step of the generator and the scaling of a draw, shared by Random and
+// RandomCursor so both give the same sequence.
+constexpr uint32_t NextRandomState(uint32_t state) {
+    return state * 134775813u + 1u;
+}
+constexpr uint32_t ScaleRandom(uint32_t n, uint32_t state) {
+    return static_cast<uint32_t>((static_cast<uint64_t>(n) * state) >> 32);
+}
+
+// A cursor on the program-wide sequence for hot loops: it takes the state when
+// made, draws inline, and hands the state back when destroyed, so its draws
+// continue exactly the sequence Random gives. Do not call Random while a
+// cursor is alive.
+class RandomCursor {
+public:
+    RandomCursor() : m_state(RandomState()) {}
+    ~RandomCursor() { SetRandomState(m_state); }
+    RandomCursor(const RandomCursor&) = delete;
+    RandomCursor& operator=(const RandomCursor&) = delete;
+
+    uint32_t Next(uint32_t n) {
+        m_state = NextRandomState(m_state);
+        return ScaleRandom(n, m_state);
+    }
+
+private:
+    uint32_t m_state;
+};
+
 // destination Assign source.
 inline void CopyBitmap(PixelBitmap& destination, PixelBitmap& source) {
     destination.Assign(&source);
@@ -69,7 +104,8 @@ void EnsureBits24(PixelBitmap& picture);
 // exit, exceptions included.
 class ScratchPicture {
 public:
-    ScratchPicture(int32_t width, int32_t height) : m_picture(bitmap::NewPixelBitmap(width, height)) {}
+    ScratchPicture(int32_t width, int32_t height)
+        : m_picture(bitmap::NewPixelBitmap(width, height)) {}
     ~ScratchPicture() { Free(m_picture); }
     ScratchPicture(const ScratchPicture&) = delete;
     ScratchPicture& operator=(const ScratchPicture&) = delete;

@@ -2,6 +2,8 @@
 // them). A new family adds one declaration here and one line in registry.cpp.
 #pragma once
 
+#include <cstdint>
+#include <string_view>
 #include <vector>
 
 #include "effects/registry.h"
@@ -9,5 +11,10 @@
 namespace gleamkit::fx {
 
 std::vector<Operation> NoiseToneOperations();
+
+// Position of a ResamplingFilters row given by its name ("Lanczos3") or its
+// position as decimal text; -1 when there is none. Defined by the resampling
+// family, which also makes ParseArg read Filter arguments through it.
+int32_t ResamplingFilterIndex(std::string_view nameOrIndex);
 
 } // namespace gleamkit::fx

@@ -27,22 +27,35 @@ enum class ParamKind : uint8_t {
     Filter, // a ResamplingFilters row, by name or position
 };
 
+struct ArgValue;
+
+// Works out an argument the desktop program takes from the working picture
+// itself (the colour at (10, 10), an area from the picture's size).
+using ProgramValueFn = ArgValue (*)(bitmap::PixelBitmap& picture);
+
 struct ParamSpec {
     std::string_view name;
     ParamKind kind;
     // The desktop program's value, as gleamfx would read it ("100", "0x00FF0000",
-    // "0 0 50 50", "Lanczos3").
+    // "0 0 50 50", "Lanczos3"). When `derive` is set this is only a description
+    // for listings ("W/4 H/4 W/2 H/2").
     std::string_view programValue;
+    // Set when the desktop program computes the value from the working picture;
+    // it is then called on the picture before the operation runs.
+    ProgramValueFn derive = nullptr;
 };
 
 // How the desktop program hands pictures to the operation.
 enum class Wiring : uint8_t {
-    OnePicture,       // (picture): changed in place
-    SourceToPicture,  // (copy of picture, picture)
+    OnePicture,        // (picture): changed in place
+    SourceToPicture,   // (copy of picture, picture)
     CopySecondPicture, // (copy, second, picture): Blend, FoldRight, Grow
     SecondCopyPicture, // (second, copy, picture): Plasma
-    IntoNewPicture,   // (picture as source, new picture sized by the first two
-                      // arguments): Stretch, SmoothResize
+    IntoNewPicture,    // Stretch, SmoothResize: the invoker gets only `picture`,
+                       // makes a new picture sized by its first two arguments,
+                       // runs the operation from `picture` into it, then
+                       // `picture->Assign(new)` and frees it. Callers treat it
+                       // as OnePicture; the picture's size changes.
 };
 
 struct ArgValue {
@@ -74,7 +87,41 @@ std::span<const Operation> Operations();
 const Operation* FindOperation(std::string_view name);
 
 // Reads one argument of the given kind; false when the text does not fit it.
-// A Rect takes four whitespace-separated integers in one text.
+// Int: a decimal signed 32-bit value. Float: a finite decimal number (digits,
+// sign, point, exponent) read into long double. Color: 0x followed by one to
+// eight hexadecimal digits, or a decimal value from -2^31 to 2^32 - 1 (its
+// 32-bit pattern). Rect: four integers in one text, separated by whitespace
+// or commas. Filter: a ResamplingFilters row by name or position.
 bool ParseArg(ParamKind kind, std::string_view text, ArgValue& out);
+
+// The arguments the desktop program passes to `operation` on `picture`, in
+// parameter order (derived ones computed from `picture`, which is not
+// changed). False when a program value does not parse.
+bool ProgramArgs(const Operation& operation, bitmap::PixelBitmap& picture,
+                 std::vector<ArgValue>& out);
+
+// True when the operation's wiring needs a second picture.
+bool NeedsSecondPicture(Wiring wiring);
+
+// One run of an operation wired as the desktop program wires it. Made before
+// the run: it takes a fresh copy of `picture` where the wiring reads one (and
+// owns and frees it). `picture` is the working picture and the output; it
+// must outlive this object, as must `second`, which the second-picture
+// wirings require (nullptr is accepted only for the other wirings).
+class WiredRun {
+public:
+    WiredRun(const Operation& operation, bitmap::PixelBitmap& picture, bitmap::PixelBitmap* second);
+    ~WiredRun();
+    WiredRun(const WiredRun&) = delete;
+    WiredRun& operator=(const WiredRun&) = delete;
+
+    // Calls the operation once with `args` (one per parameter, in order).
+    // Whatever the operation raises passes through.
+    void Invoke(std::span<const ArgValue> args) const;
+
+private:
+    const Operation& m_operation;
+    Pictures m_pictures;
+};
 
 } // namespace gleamkit::fx

@@ -1,0 +1,13 @@
+// The effects library's public interface: include this one header to call
+// any operation. Each family has its own header, listed here in family order;
+// effect_common.h holds the ground rules (clamps, rounding, the program-wide
+// random sequence) and registry.h the table of every operation.
+//
+// Pictures are PixelBitmap objects passed by reference; one-picture effects
+// change them in place, two-picture effects take the source first and the
+// destination second.
+#pragma once
+
+#include "effects/effect_common.h"
+#include "effects/noise_tone.h"
+#include "effects/registry.h"

@@ -1,0 +1,277 @@
+// Noise and tone: AddColorNoise, AddMonoNoise, Spray, Contrast, Lightness,
+// Darkness, Saturation, ConvertToGrayscale, SplitLight. Where a channel's new
+// value depends only on its old value the curve is built once per call as a
+// 256-entry table; the noise effects draw through a RandomCursor in exactly the
+// order the sequence fixes (row by row, pixel by pixel, blue-green-red).
+#include "effects/noise_tone.h"
+
+#include <numbers>
+#include <vector>
+
+#include "effects/effect_common.h"
+#include "effects/families.h"
+
+namespace gleamkit::fx {
+
+namespace {
+
+using ByteTable = uint8_t[256];
+
+// Channel results are formed in 64 bits (no wrap for any 32-bit Amount) and
+// only then clamped to a byte.
+constexpr uint8_t ClampWide(int64_t v) {
+    return static_cast<uint8_t>(v > 255 ? 255 : (v < 0 ? 0 : v));
+}
+
+// Converts to Bits24 where needed; true when there are rows to walk.
+bool PrepareRows(PixelBitmap& picture) {
+    EnsureBits24(picture);
+    return !picture.Empty() && picture.Layout() == BitmapLayout::Bits24;
+}
+
+// Replaces every channel byte of every row by its table entry.
+void ApplyByteTable(PixelBitmap& picture, const ByteTable& table) {
+    const int32_t width = picture.Width();
+    const int32_t height = picture.Height();
+    const size_t rowBytes = static_cast<size_t>(width) * 3;
+    for (int32_t y = 0; y < height; ++y) {
+        uint8_t* row = picture.ScanLine(y);
+        for (size_t i = 0; i < rowBytes; ++i) row[i] = table[row[i]];
+    }
+}
+
+void BuildContrastTable(int32_t amount, ByteTable& table) {
+    for (int32_t c = 0; c < 256; ++c) {
+        const int64_t distance = c > 127 ? c - 127 : 127 - c;
+        const int64_t d = distance * amount / 255;
+        table[c] = ClampWide(c > 127 ? c + d : c - d);
+    }
+}
+
+void BuildLightnessTable(int32_t amount, ByteTable& table) {
+    for (int32_t c = 0; c < 256; ++c)
+        table[c] = ClampWide(c + static_cast<int64_t>(255 - c) * amount / 255);
+}
+
+void BuildDarknessTable(int32_t amount, ByteTable& table) {
+    for (int32_t c = 0; c < 256; ++c)
+        table[c] = ClampWide(c - static_cast<int64_t>(c) * amount / 255);
+}
+
+// The SplitLight curve applied `passes` times. SineTone never lowers a value
+// and fixes 0 and 255, so the composition settles after a few dozen passes;
+// later passes would change nothing and are not made.
+void BuildSplitLightTable(int32_t passes, ByteTable& table) {
+    ByteTable tone;
+    for (int32_t v = 0; v < 256; ++v) {
+        tone[v] = SineTone(static_cast<uint8_t>(v));
+        table[v] = static_cast<uint8_t>(v);
+    }
+    for (int32_t pass = 0; pass < passes; ++pass) {
+        bool changed = false;
+        for (int32_t v = 0; v < 256; ++v) {
+            const uint8_t next = tone[table[v]];
+            changed = changed || next != table[v];
+            table[v] = next;
+        }
+        if (!changed) break;
+    }
+}
+
+// The weighted sum 0.11 B + 0.59 G + 0.3 R, rounded. Away from a tie the
+// extended-precision sum lies within 1e-15 of the exact value
+// (11 B + 59 G + 30 R) / 100, which is at least 0.01 from any half, so the
+// integer rounding gives the same answer; at a tie (remainder 50) the answer
+// depends on how the constants round at extended precision, so it is worked
+// out exactly as the weighted sum is defined.
+uint8_t GrayOf(uint8_t blue, uint8_t green, uint8_t red) {
+    const int32_t weighted = 11 * blue + 59 * green + 30 * red;
+    if (weighted % 100 != 50) return static_cast<uint8_t>((weighted + 50) / 100);
+    const long double sum = blue * 0.11L + green * 0.59L + red * 0.3L;
+    return static_cast<uint8_t>(Round(sum));
+}
+
+} // namespace
+
+uint8_t SineTone(uint8_t v) {
+    const long double angle =
+        (static_cast<long double>(v) / 255.0L) * std::numbers::pi_v<long double> / 2.0L;
+    const double stored = static_cast<double>(255.0L * Sin(angle));
+    return static_cast<uint8_t>(ClampToByte(Round(stored)));
+}
+
+void AddColorNoise(PixelBitmap& picture, int32_t amount) {
+    if (!PrepareRows(picture)) return;
+    const uint32_t bound = static_cast<uint32_t>(amount);
+    const int64_t half = bound >> 1;
+    const int32_t width = picture.Width();
+    const int32_t height = picture.Height();
+    RandomCursor random;
+    for (int32_t y = 0; y < height; ++y) {
+        uint8_t* pixel = picture.ScanLine(y);
+        for (int32_t x = 0; x < width; ++x, pixel += 3) {
+            const int64_t blue = random.Next(bound) - half + pixel[0];
+            const int64_t green = random.Next(bound) - half + pixel[1];
+            const int64_t red = random.Next(bound) - half + pixel[2];
+            pixel[0] = ClampWide(blue);
+            pixel[1] = ClampWide(green);
+            pixel[2] = ClampWide(red);
+        }
+    }
+}
+
+void AddMonoNoise(PixelBitmap& picture, int32_t amount) {
+    if (!PrepareRows(picture)) return;
+    const uint32_t bound = static_cast<uint32_t>(amount);
+    const int64_t half = bound >> 1;
+    const int32_t width = picture.Width();
+    const int32_t height = picture.Height();
+    RandomCursor random;
+    for (int32_t y = 0; y < height; ++y) {
+        uint8_t* pixel = picture.ScanLine(y);
+        for (int32_t x = 0; x < width; ++x, pixel += 3) {
+            const int64_t noise = random.Next(bound) - half;
+            pixel[0] = ClampWide(pixel[0] + noise);
+            pixel[1] = ClampWide(pixel[1] + noise);
+            pixel[2] = ClampWide(pixel[2] + noise);
+        }
+    }
+}
+
+void Spray(PixelBitmap& picture, int32_t amount) {
+    if (!PrepareRows(picture)) return;
+    const uint32_t bound = static_cast<uint32_t>(amount);
+    const int32_t width = picture.Width();
+    const int32_t height = picture.Height();
+    // The walk goes down columns and reads scattered rows: look each row up once.
+    std::vector<uint8_t*> rows(static_cast<size_t>(height));
+    for (int32_t y = 0; y < height; ++y) rows[static_cast<size_t>(y)] = picture.ScanLine(y);
+    RandomCursor random;
+    for (int32_t x = 0; x < width; ++x) {
+        for (int32_t y = 0; y < height; ++y) {
+            const uint32_t r = random.Next(bound);
+            const uint32_t spread = r * 2u;
+            const uint32_t a = random.Next(spread);
+            const uint32_t b = random.Next(spread);
+            const int64_t sourceX = static_cast<int64_t>(x) + r - a;
+            const int64_t sourceY = static_cast<int64_t>(y) + r - b;
+            if (sourceX < 0 || sourceX >= width || sourceY < 0 || sourceY >= height) continue;
+            const uint8_t* source = rows[static_cast<size_t>(sourceY)] + sourceX * 3;
+            uint8_t* target = rows[static_cast<size_t>(y)] + static_cast<size_t>(x) * 3;
+            target[0] = source[0];
+            target[1] = source[1];
+            target[2] = source[2];
+        }
+    }
+}
+
+void Contrast(PixelBitmap& picture, int32_t amount) {
+    if (!PrepareRows(picture)) return;
+    ByteTable table;
+    BuildContrastTable(amount, table);
+    ApplyByteTable(picture, table);
+}
+
+void Lightness(PixelBitmap& picture, int32_t amount) {
+    if (!PrepareRows(picture)) return;
+    ByteTable table;
+    BuildLightnessTable(amount, table);
+    ApplyByteTable(picture, table);
+}
+
+void Darkness(PixelBitmap& picture, int32_t amount) {
+    picture.SetLayout(BitmapLayout::Bits24);
+    if (!PrepareRows(picture)) return;
+    ByteTable table;
+    BuildDarknessTable(amount, table);
+    ApplyByteTable(picture, table);
+}
+
+void Saturation(PixelBitmap& picture, int32_t amount) {
+    if (!PrepareRows(picture)) return;
+    // (c - g) * Amount div 255 for every difference -255 .. 255. Beyond
+    // +-512 a delta saturates the channel whatever g is, so it is held there.
+    int32_t deltas[511];
+    for (int32_t difference = -255; difference <= 255; ++difference) {
+        const int64_t delta = static_cast<int64_t>(difference) * amount / 255;
+        deltas[difference + 255] =
+            static_cast<int32_t>(delta > 512 ? 512 : (delta < -512 ? -512 : delta));
+    }
+    const int32_t width = picture.Width();
+    const int32_t height = picture.Height();
+    for (int32_t y = 0; y < height; ++y) {
+        uint8_t* pixel = picture.ScanLine(y);
+        for (int32_t x = 0; x < width; ++x, pixel += 3) {
+            const int32_t gray = (pixel[0] + pixel[1] + pixel[2]) / 3;
+            pixel[0] = static_cast<uint8_t>(ClampToByte(gray + deltas[pixel[0] - gray + 255]));
+            pixel[1] = static_cast<uint8_t>(ClampToByte(gray + deltas[pixel[1] - gray + 255]));
+            pixel[2] = static_cast<uint8_t>(ClampToByte(gray + deltas[pixel[2] - gray + 255]));
+        }
+    }
+}
+
+void ConvertToGrayscale(PixelBitmap& picture) {
+    if (!PrepareRows(picture)) return;
+    const int32_t width = picture.Width();
+    const int32_t height = picture.Height();
+    for (int32_t y = 0; y < height; ++y) {
+        uint8_t* pixel = picture.ScanLine(y);
+        for (int32_t x = 0; x < width; ++x, pixel += 3) {
+            const uint8_t gray = GrayOf(pixel[0], pixel[1], pixel[2]);
+            pixel[0] = gray;
+            pixel[1] = gray;
+            pixel[2] = gray;
+        }
+    }
+}
+
+void SplitLight(PixelBitmap& picture, int32_t amount) {
+    if (amount <= 0 || !PrepareRows(picture)) return;
+    ByteTable table;
+    BuildSplitLightTable(amount, table);
+    ApplyByteTable(picture, table);
+}
+
+std::vector<Operation> NoiseToneOperations() {
+    using Args = std::span<const ArgValue>;
+    return {
+        {"AddColorNoise",
+         {{"Amount", ParamKind::Int, "100"}},
+         Wiring::OnePicture,
+         [](const Pictures& p, Args a) { AddColorNoise(*p.picture, a[0].i); }},
+        {"AddMonoNoise",
+         {{"Amount", ParamKind::Int, "100"}},
+         Wiring::OnePicture,
+         [](const Pictures& p, Args a) { AddMonoNoise(*p.picture, a[0].i); }},
+        {"Spray",
+         {{"Amount", ParamKind::Int, "16"}},
+         Wiring::OnePicture,
+         [](const Pictures& p, Args a) { Spray(*p.picture, a[0].i); }},
+        {"Contrast",
+         {{"Amount", ParamKind::Int, "100"}},
+         Wiring::OnePicture,
+         [](const Pictures& p, Args a) { Contrast(*p.picture, a[0].i); }},
+        {"Lightness",
+         {{"Amount", ParamKind::Int, "100"}},
+         Wiring::OnePicture,
+         [](const Pictures& p, Args a) { Lightness(*p.picture, a[0].i); }},
+        {"Darkness",
+         {{"Amount", ParamKind::Int, "100"}},
+         Wiring::OnePicture,
+         [](const Pictures& p, Args a) { Darkness(*p.picture, a[0].i); }},
+        {"Saturation",
+         {{"Amount", ParamKind::Int, "128"}},
+         Wiring::OnePicture,
+         [](const Pictures& p, Args a) { Saturation(*p.picture, a[0].i); }},
+        {"ConvertToGrayscale",
+         {},
+         Wiring::OnePicture,
+         [](const Pictures& p, Args) { ConvertToGrayscale(*p.picture); }},
+        {"SplitLight",
+         {{"Amount", ParamKind::Int, "3"}},
+         Wiring::OnePicture,
+         [](const Pictures& p, Args a) { SplitLight(*p.picture, a[0].i); }},
+    };
+}
+
+} // namespace gleamkit::fx
