@@ -28,8 +28,10 @@ std::vector<Operation> JoinFamilies() {
 // Reads a whole text as a decimal integer in [lo, hi]; a leading '+' is
 // accepted, nothing else may surround the digits.
 bool ParseWhole(std::string_view text, int64_t lo, int64_t hi, int64_t& out) {
-    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
-    if (text.empty() || text.front() == '+') return false;
+    if (!text.empty() && text.front() == '+') {
+        text.remove_prefix(1);
+        if (text.empty() || text.front() < '0' || text.front() > '9') return false;
+    }
     int64_t value = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (error != std::errc() || end != text.data() + text.size()) return false;

@@ -1,0 +1,201 @@
+// gleamfx apply: reads IN, runs one registry operation wired as the desktop
+// program wires it, writes OUT. Options fix the random state and the clock so
+// runs are reproducible, and --repeat/--time measure the operation alone on a
+// fresh copy of IN each run (the state is set again before every run, so the
+// output is the same whatever the count).
+#include <algorithm>
+#include <charconv>
+#include <chrono>
+#include <cstdint>
+#include <iomanip>
+#include <optional>
+#include <ostream>
+#include <vector>
+
+#include "effects/effect_common.h"
+#include "effects/registry.h"
+#include "platform/kernel/clock.h"
+#include "tools/gleamfx/bmp_writer.h"
+#include "tools/gleamfx/gleamfx.h"
+
+namespace gleamkit::tools {
+
+namespace {
+
+constexpr int32_t kMaxRepeat = 100000;
+
+struct ApplyOptions {
+    std::string second;
+    uint32_t seed = 0; // the state at program start
+    std::optional<SYSTEMTIME> utcTime;
+    int32_t repeat = 1;
+    bool time = false;
+    std::vector<std::string> positional; // IN OUT OP ARG...
+};
+
+template <typename T> bool ParseNumber(std::string_view text, T& value) {
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    return !text.empty() && error == std::errc() && end == text.data() + text.size();
+}
+
+// A seed is the generator's 32-bit state: 0 .. 2^32 - 1, or a negative 32-bit
+// value for the same pattern.
+bool ParseSeed(std::string_view text, uint32_t& seed) {
+    int64_t value = 0;
+    if (!ParseNumber(text, value) || value < INT32_MIN || value > UINT32_MAX) return false;
+    seed = static_cast<uint32_t>(value);
+    return true;
+}
+
+// HH:MM:SS.mmm on a fixed date (2000-01-01, a Saturday); only the time of day
+// matters to what reseeds from the clock.
+bool ParseUtcTime(std::string_view text, SYSTEMTIME& time) {
+    if (text.size() != 12 || text[2] != ':' || text[5] != ':' || text[8] != '.') return false;
+    uint16_t hour = 0, minute = 0, second = 0, millisecond = 0;
+    if (!ParseNumber(text.substr(0, 2), hour) || !ParseNumber(text.substr(3, 2), minute) ||
+        !ParseNumber(text.substr(6, 2), second) || !ParseNumber(text.substr(9, 3), millisecond))
+        return false;
+    if (hour > 23 || minute > 59 || second > 59 || millisecond > 999) return false;
+    time = SYSTEMTIME{2000, 1, 6, 1, hour, minute, second, millisecond};
+    return true;
+}
+
+// Fills `options`; on a usage error answers its reason.
+std::optional<std::string> ParseOptions(std::span<const std::string> args, ApplyOptions& options) {
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& word = args[i];
+        const bool takesValue =
+            word == "--second" || word == "--seed" || word == "--utc-time" || word == "--repeat";
+        if (takesValue && i + 1 == args.size()) return word + " needs a value";
+        if (word == "--second") {
+            options.second = args[++i];
+        } else if (word == "--seed") {
+            if (!ParseSeed(args[++i], options.seed))
+                return "--seed '" + args[i] + "' is not a 32-bit value";
+        } else if (word == "--utc-time") {
+            SYSTEMTIME time{};
+            if (!ParseUtcTime(args[++i], time))
+                return "--utc-time '" + args[i] + "' is not HH:MM:SS.mmm";
+            options.utcTime = time;
+        } else if (word == "--repeat") {
+            if (!ParseNumber(args[++i], options.repeat) || options.repeat < 1 ||
+                options.repeat > kMaxRepeat)
+                return "--repeat '" + args[i] + "' is not a count from 1 to " +
+                       std::to_string(kMaxRepeat);
+        } else if (word == "--time") {
+            options.time = true;
+        } else if (word.starts_with("--")) {
+            return "unknown option '" + word + "'";
+        } else {
+            options.positional.push_back(word);
+        }
+    }
+    if (options.positional.size() < 3) return "apply takes IN, OUT and OP";
+    return std::nullopt;
+}
+
+// Reads the given argument words into one value per parameter; parameters
+// without a word take the desktop program's value (worked out on `picture`
+// where it depends on it). A rectangle takes one word holding four integers
+// or four words.
+std::optional<std::string> ReadArgs(const fx::Operation& operation,
+                                    std::span<const std::string> words,
+                                    bitmap::PixelBitmap& picture, std::vector<fx::ArgValue>& args) {
+    std::vector<fx::ArgValue> program;
+    if (!fx::ProgramArgs(operation, picture, program))
+        return std::string(operation.name) + " has a program value that cannot be read";
+    args.clear();
+    size_t next = 0;
+    for (size_t p = 0; p < operation.params.size(); ++p) {
+        const fx::ParamSpec& param = operation.params[p];
+        fx::ArgValue value = program[p];
+        if (next < words.size()) {
+            std::string text = words[next++];
+            const bool oneWordRect = fx::ParseArg(param.kind, text, value);
+            if (!oneWordRect && param.kind == fx::ParamKind::Rect && next + 3 <= words.size()) {
+                for (int k = 0; k < 3; ++k) text += ' ' + words[next++];
+            }
+            if (!oneWordRect && !fx::ParseArg(param.kind, text, value))
+                return "'" + text + "' is not a valid value for " + std::string(param.name);
+        }
+        args.push_back(value);
+    }
+    if (next < words.size()) {
+        return std::string(operation.name) + " takes " + std::to_string(operation.params.size()) +
+               " argument(s)";
+    }
+    return std::nullopt;
+}
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    const size_t middle = values.size() / 2;
+    if (values.size() % 2 == 1) return values[middle];
+    return (values[middle - 1] + values[middle]) / 2;
+}
+
+// Clears the fixed clock on every exit of the command.
+struct FixedClock {
+    explicit FixedClock(const std::optional<SYSTEMTIME>& time) : m_set(time.has_value()) {
+        if (m_set) platform::SetFixedSystemTime(&*time);
+    }
+    ~FixedClock() {
+        if (m_set) platform::SetFixedSystemTime(nullptr);
+    }
+    bool m_set;
+};
+
+} // namespace
+
+int RunApply(std::span<const std::string> args, std::ostream& err) {
+    ApplyOptions options;
+    if (const auto reason = ParseOptions(args, options)) return UsageError(err, *reason);
+    const std::string& inPath = options.positional[0];
+    const std::string& outPath = options.positional[1];
+    const std::string& name = options.positional[2];
+    const fx::Operation* operation = fx::FindOperation(name);
+    if (operation == nullptr) return UsageError(err, "unknown operation '" + name + "'");
+    const bool needsSecond = fx::NeedsSecondPicture(operation->wiring);
+    if (needsSecond && options.second.empty())
+        return UsageError(err, name + " needs --second FILE");
+    if (!needsSecond && !options.second.empty())
+        return UsageError(err, name + " takes no second picture");
+
+    PictureHolder input = LoadPicture(inPath);
+    if (!input) return Failure(err, "cannot read " + inPath);
+    PictureHolder second;
+    if (needsSecond) {
+        second = LoadPicture(options.second);
+        if (!second) return Failure(err, "cannot read " + options.second);
+    }
+    std::vector<fx::ArgValue> values;
+    const std::span<const std::string> words = std::span(options.positional).subspan(3);
+    if (const auto reason = ReadArgs(*operation, words, *input, values))
+        return UsageError(err, *reason);
+
+    const FixedClock clock(options.utcTime);
+    PictureHolder work(bitmap::NewPixelBitmap(0, 0));
+    std::vector<double> milliseconds;
+    try {
+        for (int32_t run = 0; run < options.repeat; ++run) {
+            work->Assign(input.get());
+            const fx::WiredRun wired(*operation, *work, second.get());
+            fx::SetRandomState(options.seed);
+            const auto start = std::chrono::steady_clock::now();
+            wired.Invoke(values);
+            const auto stop = std::chrono::steady_clock::now();
+            milliseconds.push_back(std::chrono::duration<double, std::milli>(stop - start).count());
+        }
+    } catch (const std::exception& error) {
+        return Failure(err, name + ": " + error.what());
+    }
+    if (options.time) {
+        err << "gleamfx: " << name << " median " << std::fixed << std::setprecision(3)
+            << Median(milliseconds) << " ms over " << options.repeat << " run(s)\n";
+    }
+    std::string reason;
+    if (!WriteBmp24(*work, outPath, reason)) return Failure(err, outPath + ": " + reason);
+    return kExitOk;
+}
+
+} // namespace gleamkit::tools
