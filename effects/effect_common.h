@@ -87,6 +87,21 @@ public:
         return ScaleRandom(n, m_state);
     }
 
+    // The states of the next three draws (scale each with ScaleRandom). Each
+    // is one multiply-add from the current state, using the generator's
+    // constants raised to the second and third power, so loops that draw three
+    // times per pixel do not wait on three chained steps.
+    struct ThreeStates {
+        uint32_t first, second, third;
+    };
+    ThreeStates NextThreeStates() {
+        constexpr uint32_t a = 134775813u;
+        const uint32_t s = m_state;
+        ThreeStates next{a * s + 1u, a * a * s + (a + 1u), a * a * a * s + (a * a + a + 1u)};
+        m_state = next.third;
+        return next;
+    }
+
 private:
     uint32_t m_state;
 };

@@ -110,9 +110,10 @@ void AddColorNoise(PixelBitmap& picture, int32_t amount) {
     for (int32_t y = 0; y < height; ++y) {
         uint8_t* pixel = picture.ScanLine(y);
         for (int32_t x = 0; x < width; ++x, pixel += 3) {
-            const int64_t blue = random.Next(bound) - half + pixel[0];
-            const int64_t green = random.Next(bound) - half + pixel[1];
-            const int64_t red = random.Next(bound) - half + pixel[2];
+            const RandomCursor::ThreeStates draws = random.NextThreeStates();
+            const int64_t blue = ScaleRandom(bound, draws.first) - half + pixel[0];
+            const int64_t green = ScaleRandom(bound, draws.second) - half + pixel[1];
+            const int64_t red = ScaleRandom(bound, draws.third) - half + pixel[2];
             pixel[0] = ClampWide(blue);
             pixel[1] = ClampWide(green);
             pixel[2] = ClampWide(red);
@@ -149,10 +150,11 @@ void Spray(PixelBitmap& picture, int32_t amount) {
     RandomCursor random;
     for (int32_t x = 0; x < width; ++x) {
         for (int32_t y = 0; y < height; ++y) {
-            const uint32_t r = random.Next(bound);
+            const RandomCursor::ThreeStates draws = random.NextThreeStates();
+            const uint32_t r = ScaleRandom(bound, draws.first);
             const uint32_t spread = r * 2u;
-            const uint32_t a = random.Next(spread);
-            const uint32_t b = random.Next(spread);
+            const uint32_t a = ScaleRandom(spread, draws.second);
+            const uint32_t b = ScaleRandom(spread, draws.third);
             const int64_t sourceX = static_cast<int64_t>(x) + r - a;
             const int64_t sourceY = static_cast<int64_t>(y) + r - b;
             if (sourceX < 0 || sourceX >= width || sourceY < 0 || sourceY >= height) continue;

@@ -101,6 +101,22 @@ TEST(RandomTest, CursorContinuesTheProgramWideSequence) {
     EXPECT_EQ(RandomState(), after);
 }
 
+TEST(RandomTest, ThreeStatesAtOnceMatchThreeSingleSteps) {
+    for (const uint32_t start : {0u, 1u, 0x7FFFFFFFu, 0xDEADBEEFu, 0xFFFFFFFFu}) {
+        SetRandomState(start);
+        uint32_t single[6];
+        for (uint32_t& value : single) value = Random(0xFFFFFFFFu);
+        SetRandomState(start);
+        RandomCursor cursor;
+        for (int round = 0; round < 2; ++round) {
+            const RandomCursor::ThreeStates states = cursor.NextThreeStates();
+            EXPECT_EQ(ScaleRandom(0xFFFFFFFFu, states.first), single[3 * round]);
+            EXPECT_EQ(ScaleRandom(0xFFFFFFFFu, states.second), single[3 * round + 1]);
+            EXPECT_EQ(ScaleRandom(0xFFFFFFFFu, states.third), single[3 * round + 2]);
+        }
+    }
+}
+
 TEST(RandomTest, DrawsStayBelowTheFullUnsignedBound) {
     SetRandomState(0xFFFFFFF0u);
     for (int i = 0; i < 1000; ++i) EXPECT_LT(Random(0xFFFFFFFFu), 0xFFFFFFFFu);
