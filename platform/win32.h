@@ -9,3 +9,4 @@
 #include "platform/kernel/last_error.h"
 #include "platform/user/user.h"
 #include "platform/comdlg/comdlg.h"
+#include "platform/gdi/gdi.h"
