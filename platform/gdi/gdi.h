@@ -11,6 +11,7 @@
 // call is clipped to the context's clip region and to its surface.
 #pragma once
 
+#include "platform/user/user_constants.h"
 #include "platform/win32_types.h"
 
 using ULONG_PTR = uintptr_t;
@@ -242,12 +243,8 @@ inline constexpr int RGN_XOR = 3;
 inline constexpr int RGN_DIFF = 4;
 inline constexpr int RGN_COPY = 5;
 
-// CopyImage.
-inline constexpr UINT IMAGE_BITMAP = 0;
-inline constexpr UINT LR_DEFAULTCOLOR = 0x0000;
+// CopyImage (IMAGE_BITMAP and the other LR_ flags come with the window manager's constants).
 inline constexpr UINT LR_MONOCHROME = 0x0001;
-inline constexpr UINT LR_COPYRETURNORG = 0x0004;
-inline constexpr UINT LR_COPYDELETEORG = 0x0008;
 inline constexpr UINT LR_CREATEDIBSECTION = 0x2000;
 
 // Fonts.
