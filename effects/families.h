@@ -11,6 +11,9 @@
 namespace gleamkit::fx {
 
 std::vector<Operation> NoiseToneOperations();
+std::vector<Operation> RadialWarpOperations();
+std::vector<Operation> WaveSqueezeOperations();
+std::vector<Operation> MarbleOperations();
 
 // Position of a ResamplingFilters row given by its name ("Lanczos3") or its
 // position as decimal text; -1 when there is none. Defined by the resampling
