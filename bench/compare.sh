@@ -39,6 +39,8 @@ mapping=(
     "FlipHorizontal|-flop"
     "Mosaic|-scale 25% -scale 400%"
     "Twist|-swirl 33"
+    "FishEye|-implode -0.5"
+    "Marble1|-spread 3"
     "Wave|-wave 16x32"
     "Embossing|-emboss 1"
 )

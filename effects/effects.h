@@ -10,4 +10,7 @@
 
 #include "effects/effect_common.h"
 #include "effects/noise_tone.h"
+#include "effects/radial_warp.h"
+#include "effects/wave_squeeze.h"
+#include "effects/marble.h"
 #include "effects/registry.h"

@@ -18,7 +18,12 @@ namespace {
 
 std::vector<Operation> JoinFamilies() {
     std::vector<Operation> all;
-    for (auto family : {NoiseToneOperations}) {
+    for (auto family : {
+             NoiseToneOperations,
+             RadialWarpOperations,
+             WaveSqueezeOperations,
+             MarbleOperations,
+         }) {
         std::vector<Operation> rows = family();
         for (Operation& row : rows) all.push_back(std::move(row));
     }

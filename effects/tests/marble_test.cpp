@@ -14,11 +14,11 @@ namespace {
 using bitmap::Bgr24;
 using testing::CoordinateColour;
 using testing::CopyOf;
-using testing::MakePicture;
+using testing::PaintPicture;
 using testing::PatternColour;
 using testing::PixelOf;
-using testing::SamePictures;
 using testing::SamePixel;
+using testing::SamePixels;
 
 using MarbleFunction = void (*)(PixelBitmap&, PixelBitmap&, int32_t, long double);
 
@@ -33,7 +33,8 @@ struct ParityOffsets {
 };
 
 // The destination a forward walk (or a backward one) gives with those offsets.
-testing::Picture ExpectedScatter(PixelBitmap& source, const ParityOffsets& offsets, bool backward) {
+testing::PicturePtr ExpectedScatter(PixelBitmap& source, const ParityOffsets& offsets,
+                                    bool backward) {
     auto expected = CopyOf(source);
     const int32_t w = source.Width();
     const int32_t h = source.Height();
@@ -66,11 +67,11 @@ TEST(Marble, EachVariantMovesPixelsByItsOwnTermsAtScaleTwo) {
         {"Marble7", Marble7, {{{0, 1}, {0, 1}}, {{0, 1}, {0, 1}}}, false},
         {"Marble8", Marble8, {{{0, 1}, {-1, -1}}, {{0, 1}, {-1, -1}}}, false},
     };
-    auto source = MakePicture(13, 11, CoordinateColour);
+    auto source = PaintPicture(13, 11, CoordinateColour);
     for (const VariantCase& c : cases) {
         auto picture = CopyOf(*source);
         c.marble(*source, *picture, 2, 2.0L);
-        EXPECT_TRUE(SamePictures(*picture, *ExpectedScatter(*source, c.offsets, c.backward)))
+        EXPECT_TRUE(SamePixels(*picture, *ExpectedScatter(*source, c.offsets, c.backward)))
             << c.name;
     }
 }
@@ -78,8 +79,8 @@ TEST(Marble, EachVariantMovesPixelsByItsOwnTermsAtScaleTwo) {
 TEST(Marble, ScaleOneShiftsByTheTurbulence) {
     // Every ax and ay is 0: xx = -0 and yy = 3, so Marble1 moves the picture
     // 3 right and 3 down; the first three rows and columns keep their pixels.
-    auto source = MakePicture(12, 9, PatternColour);
-    auto picture = MakePicture(2, 2, PatternColour);
+    auto source = PaintPicture(12, 9, PatternColour);
+    auto picture = PaintPicture(2, 2, PatternColour);
     Marble1(*source, *picture, 1, 3.0L);
     ASSERT_EQ(picture->Width(), 12);
     ASSERT_EQ(picture->Height(), 9);
@@ -94,7 +95,7 @@ TEST(Marble, ScaleOneShiftsByTheTurbulence) {
 TEST(Marble, NegativeSumsAreReflectedNotDropped) {
     // Marble2 at scale 1 moves x to |x - 3|: columns 0, 1, 2 land on 3, 2, 1,
     // and the later columns 3 .. 6 overwrite 0 .. 3.
-    auto source = MakePicture(10, 8, CoordinateColour);
+    auto source = PaintPicture(10, 8, CoordinateColour);
     auto picture = CopyOf(*source);
     Marble2(*source, *picture, 1, 3.0L);
     for (int32_t y = 3; y < 8; ++y) {
@@ -106,7 +107,7 @@ TEST(Marble, NegativeSumsAreReflectedNotDropped) {
 }
 
 TEST(Marble, LaterPixelsWinInMarble1AndEarlierOnesInMarble5) {
-    auto source = MakePicture(64, 48, CoordinateColour);
+    auto source = PaintPicture(64, 48, CoordinateColour);
     auto forward = CopyOf(*source);
     auto backward = CopyOf(*source);
     Marble1(*source, *forward, 3, 3.0L);
@@ -129,7 +130,7 @@ TEST(Marble, LaterPixelsWinInMarble1AndEarlierOnesInMarble5) {
 }
 
 TEST(Marble, ScaleOrTurbulenceZeroLeavesThePlainCopy) {
-    auto source = MakePicture(9, 7, PatternColour);
+    auto source = PaintPicture(9, 7, PatternColour);
     const MarbleFunction all[] = {Marble1, Marble2, Marble3, Marble4,
                                   Marble5, Marble6, Marble7, Marble8};
     for (const MarbleFunction marble : all)
@@ -140,14 +141,14 @@ TEST(Marble, ScaleOrTurbulenceZeroLeavesThePlainCopy) {
               {0, 0.0L},
               {3, std::numeric_limits<long double>::quiet_NaN()},
               {3, std::numeric_limits<long double>::infinity()}}) {
-            auto picture = MakePicture(4, 4, PatternColour);
+            auto picture = PaintPicture(4, 4, PatternColour);
             marble(*source, *picture, scale, turbulence);
-            EXPECT_TRUE(SamePictures(*picture, *source));
+            EXPECT_TRUE(SamePixels(*picture, *source));
         }
 }
 
 TEST(Marble, PositionsBeyondThe32BitRangeAreDropped) {
-    auto source = MakePicture(16, 8, CoordinateColour);
+    auto source = PaintPicture(16, 8, CoordinateColour);
     // Turbulence 4 / pi puts every third column (x mod 3 = 2) on the pole of
     // the tangent: its displacement is astronomically large, so it lands
     // nowhere, and no pixel of the result comes from such a column unless the
@@ -167,33 +168,33 @@ TEST(Marble, PositionsBeyondThe32BitRangeAreDropped) {
     for (const long double turbulence : {1.0e-12L, 1.0e-3000L}) {
         auto six = CopyOf(*source);
         Marble6(*source, *six, 3, turbulence);
-        EXPECT_TRUE(SamePictures(*six, *source));
+        EXPECT_TRUE(SamePixels(*six, *source));
         auto seven = CopyOf(*source);
         Marble7(*source, *seven, 4, turbulence);
-        EXPECT_TRUE(SamePictures(*seven, *source));
+        EXPECT_TRUE(SamePixels(*seven, *source));
     }
     auto extreme = CopyOf(*source);
     Marble1(*source, *extreme, std::numeric_limits<int32_t>::min(), 1.0e4000L);
-    EXPECT_TRUE(SamePictures(*extreme, *source));
+    EXPECT_TRUE(SamePixels(*extreme, *source));
 }
 
 TEST(Marble, SamePictureTinyAndEmptyPictures) {
-    auto source = MakePicture(21, 14, PatternColour);
+    auto source = PaintPicture(21, 14, PatternColour);
     auto expected = CopyOf(*source);
     Marble8(*source, *expected, 3, 3.0L);
     auto picture = CopyOf(*source);
     Marble8(*picture, *picture, 3, 3.0L);
-    EXPECT_TRUE(SamePictures(*picture, *expected));
+    EXPECT_TRUE(SamePixels(*picture, *expected));
 
     for (const auto& [w, h] : {std::pair{1, 1}, {1, 9}, {9, 1}}) {
-        auto small = MakePicture(w, h, PatternColour);
-        auto out = MakePicture(3, 3, PatternColour);
+        auto small = PaintPicture(w, h, PatternColour);
+        auto out = PaintPicture(3, 3, PatternColour);
         Marble3(*small, *out, 3, 3.0L);
         EXPECT_EQ(out->Width(), w);
         EXPECT_EQ(out->Height(), h);
     }
-    auto empty = testing::Picture(bitmap::NewPixelBitmap(0, 0));
-    auto out = MakePicture(3, 3, PatternColour);
+    auto empty = testing::PicturePtr(bitmap::NewPixelBitmap(0, 0));
+    auto out = PaintPicture(3, 3, PatternColour);
     Marble1(*empty, *out, 3, 3.0L);
     EXPECT_TRUE(out->Empty());
 }

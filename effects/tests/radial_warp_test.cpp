@@ -13,11 +13,11 @@ namespace {
 
 using bitmap::Bgr24;
 using testing::CopyOf;
-using testing::MakePicture;
+using testing::PaintPicture;
 using testing::PatternColour;
 using testing::PixelOf;
-using testing::SamePictures;
 using testing::SamePixel;
+using testing::SamePixels;
 
 // Column c has blue 10 * c + 5 and row r green 10 * r + 5, so a sample's blue
 // and green give its column and row mix.
@@ -26,7 +26,7 @@ Bgr24 Ladder(int32_t x, int32_t y) {
 }
 
 TEST(WrapBilinearSample, WrapsPositionsOutsideThePictureByItsOwnRule) {
-    auto picture = MakePicture(8, 6, Ladder);
+    auto picture = PaintPicture(8, 6, Ladder);
     // Beyond the last column: columns 7 and 0, half each.
     EXPECT_FLOAT_EQ(WrapBilinearSample(*picture, 7.5f, 2.0f).Blue, (75 + 5) / 2.0f);
     // Below zero past -1: columns 6 and 7, half each (-1 wraps to W - 2).
@@ -42,18 +42,18 @@ TEST(WrapBilinearSample, WrapsPositionsOutsideThePictureByItsOwnRule) {
 }
 
 TEST(WrapBilinearSample, AddsTheFourTapsWithWeightsThatSumToOne) {
-    auto picture = MakePicture(8, 6, Ladder);
+    auto picture = PaintPicture(8, 6, Ladder);
     const ChannelSums inside = WrapBilinearSample(*picture, 2.25f, 3.75f);
     EXPECT_NEAR(inside.Blue, 27.5f, 1e-4);
     EXPECT_NEAR(inside.Green, 42.5f, 1e-4);
     EXPECT_EQ(inside.Red, 0.0f);
-    auto white = MakePicture(3, 3, [](int32_t, int32_t) { return Bgr24{255, 255, 255}; });
+    auto white = PaintPicture(3, 3, [](int32_t, int32_t) { return Bgr24{255, 255, 255}; });
     for (const float position : {-7.9f, -0.01f, 0.37f, 2.99f, 1234.567f})
         EXPECT_LT(WrapBilinearSample(*white, position, -position).Red, 255.5f) << position;
 }
 
 TEST(WrapBilinearSample, ReducesPositionsBeyondThe32BitRangeExactly) {
-    auto wide = MakePicture(3, 1, Ladder);
+    auto wide = PaintPicture(3, 1, Ladder);
     // 2^33 = 3 * 2863311530 + 2: column 2.
     EXPECT_FLOAT_EQ(WrapBilinearSample(*wide, 8589934592.0f, 0.0f).Blue, 25.0f);
     // -2^33: base (3 - 1) - 2 = 0 with no fraction, so the whole weight goes to
@@ -75,15 +75,15 @@ TEST(WrapBilinearSample, ReducesPositionsBeyondThe32BitRangeExactly) {
 
 TEST(WrapBilinearSample, OnePixelAndOneLinePicturesNeverReadOutside) {
     const float positions[] = {-3.5f, -1.0f, -0.5f, 0.0f, 0.25f, 1.0f, 1.5f, 7.75f};
-    auto single = MakePicture(1, 1, [](int32_t, int32_t) { return Bgr24{9, 99, 199}; });
+    auto single = PaintPicture(1, 1, [](int32_t, int32_t) { return Bgr24{9, 99, 199}; });
     for (const float fx : positions)
         for (const float fy : positions) {
             const ChannelSums sums = WrapBilinearSample(*single, fx, fy);
             EXPECT_NEAR(sums.Blue, 9.0f, 1e-4);
             EXPECT_NEAR(sums.Red, 199.0f, 1e-4);
         }
-    auto row = MakePicture(5, 1, Ladder);
-    auto column = MakePicture(1, 5, Ladder);
+    auto row = PaintPicture(5, 1, Ladder);
+    auto column = PaintPicture(1, 5, Ladder);
     for (const float fx : positions)
         for (const float fy : positions) {
             EXPECT_NEAR(WrapBilinearSample(*row, fx, fy).Green, 5.0f, 1e-4);
@@ -112,7 +112,7 @@ TEST(AngleOf, AddsPiBeforeTheOneRoundingToFloat) {
 }
 
 TEST(FishEye, CentrePixelOfAnEvenPictureSamplesItself) {
-    auto source = MakePicture(10, 8, PatternColour);
+    auto source = PaintPicture(10, 8, PatternColour);
     auto picture = CopyOf(*source);
     FishEye(*source, *picture, 0.51L);
     EXPECT_TRUE(SamePixel(PixelOf(*picture, 5, 4), PixelOf(*source, 5, 4)));
@@ -121,7 +121,7 @@ TEST(FishEye, CentrePixelOfAnEvenPictureSamplesItself) {
 TEST(FishEye, ProgramAmountOnAHundredSquarePicture) {
     // Blue and green grow with the column and row, so a sample shows where it
     // was taken.
-    auto source = MakePicture(100, 100, [](int32_t x, int32_t y) {
+    auto source = PaintPicture(100, 100, [](int32_t x, int32_t y) {
         return Bgr24{static_cast<uint8_t>(2 * x), static_cast<uint8_t>(2 * y), 50};
     });
     auto picture = CopyOf(*source);
@@ -154,7 +154,7 @@ TEST(FishEye, ProgramAmountOnAHundredSquarePicture) {
 }
 
 TEST(FishEye, HugeAmountZoomsTwiceAboutTheCentre) {
-    auto source = MakePicture(40, 40, PatternColour);
+    auto source = PaintPicture(40, 40, PatternColour);
     auto picture = CopyOf(*source);
     FishEye(*source, *picture, 1.0e6L);
     for (int32_t b = -10; b < 10; ++b)
@@ -165,10 +165,10 @@ TEST(FishEye, HugeAmountZoomsTwiceAboutTheCentre) {
 }
 
 TEST(FishEye, AmountZeroOrNotANumberCopiesTheSourceWrapped) {
-    auto source = MakePicture(5, 3, PatternColour);
+    auto source = PaintPicture(5, 3, PatternColour);
     for (const long double amount : {0.0L, std::numeric_limits<long double>::quiet_NaN(),
                                      std::numeric_limits<long double>::infinity(), 1.0e4000L}) {
-        auto picture = MakePicture(8, 7, [](int32_t, int32_t) { return Bgr24{1, 2, 3}; });
+        auto picture = PaintPicture(8, 7, [](int32_t, int32_t) { return Bgr24{1, 2, 3}; });
         FishEye(*source, *picture, amount);
         for (int32_t y = 0; y < 7; ++y)
             for (int32_t x = 0; x < 8; ++x)
@@ -178,43 +178,43 @@ TEST(FishEye, AmountZeroOrNotANumberCopiesTheSourceWrapped) {
 }
 
 TEST(FishEye, SamePictureAsSourceAndDestinationGivesTheTwoPictureResult) {
-    auto source = MakePicture(23, 17, PatternColour);
+    auto source = PaintPicture(23, 17, PatternColour);
     auto expected = CopyOf(*source);
     FishEye(*source, *expected, 0.51L);
     auto picture = CopyOf(*source);
     FishEye(*picture, *picture, 0.51L);
-    EXPECT_TRUE(SamePictures(*picture, *expected));
+    EXPECT_TRUE(SamePixels(*picture, *expected));
 }
 
 TEST(FishEye, TinyAndMismatchedPicturesStayInside) {
     for (const auto& [w, h] : {std::pair{1, 1}, {1, 6}, {6, 1}, {2, 2}, {3, 1}}) {
-        auto source = MakePicture(w, h, PatternColour);
+        auto source = PaintPicture(w, h, PatternColour);
         for (const long double amount : {0.51L, -0.51L, 1.0e-30L, 3.0L}) {
             auto same = CopyOf(*source);
             FishEye(*source, *same, amount);
-            auto larger = MakePicture(w + 4, h + 3, PatternColour);
+            auto larger = PaintPicture(w + 4, h + 3, PatternColour);
             FishEye(*source, *larger, amount);
-            auto smaller = MakePicture(1, 1, PatternColour);
+            auto smaller = PaintPicture(1, 1, PatternColour);
             FishEye(*larger, *smaller, amount);
         }
     }
-    auto empty = testing::Picture(bitmap::NewPixelBitmap(0, 0));
-    auto picture = MakePicture(4, 4, PatternColour);
+    auto empty = testing::PicturePtr(bitmap::NewPixelBitmap(0, 0));
+    auto picture = PaintPicture(4, 4, PatternColour);
     auto before = CopyOf(*picture);
     FishEye(*empty, *picture, 0.51L);
-    EXPECT_TRUE(SamePictures(*picture, *before));
+    EXPECT_TRUE(SamePixels(*picture, *before));
 }
 
 TEST(Twist, OnePixelPictureIsUnchanged) {
-    auto source = MakePicture(1, 1, PatternColour);
-    auto picture = MakePicture(1, 1, [](int32_t, int32_t) { return Bgr24{}; });
+    auto source = PaintPicture(1, 1, PatternColour);
+    auto picture = PaintPicture(1, 1, [](int32_t, int32_t) { return Bgr24{}; });
     Twist(*source, *picture, 33);
-    EXPECT_TRUE(SamePictures(*picture, *source));
+    EXPECT_TRUE(SamePixels(*picture, *source));
 }
 
 TEST(Twist, HugeAmountIsAQuarterTurnApartFromTheFirstColumnAndRow) {
     constexpr int32_t kSize = 31;
-    auto source = MakePicture(kSize, kSize, PatternColour);
+    auto source = PaintPicture(kSize, kSize, PatternColour);
     for (const int32_t amount : {std::numeric_limits<int32_t>::max(), -2147483647}) {
         auto picture = CopyOf(*source);
         Twist(*source, *picture, amount);
@@ -254,7 +254,7 @@ TEST(Twist, KeepsEveryPixelAtItsRadius) {
         const auto v = static_cast<uint8_t>(std::lround(6.0 * r));
         return Bgr24{v, v, v};
     };
-    auto source = MakePicture(kSize, kSize, radial);
+    auto source = PaintPicture(kSize, kSize, radial);
     auto picture = CopyOf(*source);
     Twist(*source, *picture, 7);
     for (int32_t y = 0; y < kSize; ++y)
@@ -267,8 +267,8 @@ TEST(Twist, KeepsEveryPixelAtItsRadius) {
 }
 
 TEST(Twist, AmountZeroCopiesTheSharedPixels) {
-    auto source = MakePicture(6, 5, PatternColour);
-    auto picture = MakePicture(4, 7, [](int32_t, int32_t) { return Bgr24{1, 2, 3}; });
+    auto source = PaintPicture(6, 5, PatternColour);
+    auto picture = PaintPicture(4, 7, [](int32_t, int32_t) { return Bgr24{1, 2, 3}; });
     Twist(*source, *picture, 0);
     for (int32_t y = 0; y < 7; ++y)
         for (int32_t x = 0; x < 4; ++x) {
@@ -278,19 +278,19 @@ TEST(Twist, AmountZeroCopiesTheSharedPixels) {
 }
 
 TEST(Twist, SamePictureAndTinyPictures) {
-    auto source = MakePicture(19, 12, PatternColour);
+    auto source = PaintPicture(19, 12, PatternColour);
     auto expected = CopyOf(*source);
     Twist(*source, *expected, 33);
     auto picture = CopyOf(*source);
     Twist(*picture, *picture, 33);
-    EXPECT_TRUE(SamePictures(*picture, *expected));
+    EXPECT_TRUE(SamePixels(*picture, *expected));
 
     for (const auto& [w, h] : {std::pair{1, 7}, {7, 1}, {2, 1}, {2, 2}}) {
-        auto small = MakePicture(w, h, PatternColour);
+        auto small = PaintPicture(w, h, PatternColour);
         for (const int32_t amount : {33, -1, 1, std::numeric_limits<int32_t>::min()}) {
             auto out = CopyOf(*small);
             Twist(*small, *out, amount);
-            auto larger = MakePicture(w + 3, h + 2, PatternColour);
+            auto larger = PaintPicture(w + 3, h + 2, PatternColour);
             Twist(*small, *larger, amount);
         }
     }
