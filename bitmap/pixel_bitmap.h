@@ -104,26 +104,81 @@ public:
     bool LoadFromFile(const char* path);
     bool LoadFromStream(Stream& stream);
 
+    // The canvas that draws into this picture, made on first request on a
+    // memory device context (which turns separate rows into a DIB section);
+    // none when the picture is empty or has no handle. Owned by the picture.
+    // Ask again after any other operation on the picture: the canvas only
+    // draws into the picture while the picture is selected into it, and this
+    // query is what selects it back.
+    bitmap::Canvas* Canvas();
+
+    // Drawing the picture onto a device context (see draw.cpp). Each does
+    // nothing for an empty picture; none changes the picture's pixels.
+    //
+    // Natural size with the top-left corner at (x, y).
+    void Draw(HDC target, int32_t x, int32_t y);
+    // Scaled into `rect` with the target's stretch mode.
+    void StretchDraw(HDC target, const Rect& rect);
+    // As Draw, leaving out the pixels of `transparent` (kColorNone: plain Draw).
+    void DrawKeyed(HDC target, int32_t x, int32_t y, Color transparent);
+    // As StretchDraw, leaving out the pixels of `transparent`. The 1-bit mask is
+    // built once per colour and kept until the storage changes or the canvas
+    // draws; changes made through ScanLine do not rebuild it.
+    void StretchDrawKeyed(HDC target, const Rect& rect, Color transparent);
+    // As StretchDraw through a monochrome mask the picture's size: mask pixels
+    // that are 1 (white) leave the target as it was.
+    void StretchDrawThroughMask(HDC target, const Rect& rect, HBITMAP mask);
+    // Turns the picture into a 1-bit device bitmap, white where it had
+    // `color` and black elsewhere. Nothing when the picture has no handle.
+    void TurnIntoMask(Color color);
+
     // Raw access for the reader, the drawing layer and tests.
     uint8_t* HeaderBlock() { return m_headerBlock; }
     uint8_t* RowMemory() { return m_rowMemory; }
     int32_t RowMemorySize() const { return m_rowMemorySize; }
     bool BitsOwnedBySection() const { return m_bitsOwnedBySection; }
     BitmapLayout RequestedLayout() const { return m_requestedLayout; }
+    // The mask kept by keyed drawing and the colour it was built for.
+    PixelBitmap* TransparencyMask() const { return m_transparencyMask; }
+    Color MaskColor() const { return m_maskColor; }
 
 protected:
     void Destroy() override;
 
 private:
     friend PixelBitmap* NewPixelBitmap(int32_t width, int32_t height);
-    friend class Canvas;
+    friend class bitmap::Canvas;
+
+    // Rebuilds the storage for the current size, storage kind and requested
+    // layout, carrying the old picture over.
+    void Reformat();
+    void ReformatToDdb(HDC work);
+    void ReformatToDib(HDC work, int32_t oldHeight);
+    // Releases handle, memory, header and mask; sizes and storage kind stay.
+    void ReleaseData();
+    // Takes the picture out of its canvas's device context, if it is in it.
+    void RunDetachHook();
+    // Detaches and frees the canvas.
+    void ReleaseCanvas();
+    // Drops the transparency mask (mask colour none).
+    void DropMask();
+    // The file-reading steps; false when the stream does not hold a picture
+    // this reader accepts.
+    bool ReadDib(Stream& stream, uint32_t startPosition);
+    // A new memory device context with the picture's handle selected (after
+    // detaching it from its canvas); `*replaced` receives the object it
+    // replaced. None when the picture has no handle.
+    HDC OpenMemoryContext(HGDIOBJ* replaced);
+    static void CloseMemoryContext(HDC context, HGDIOBJ replaced);
+    static void OnCanvasChange(void* self, KitObject* sender);
 
     int32_t m_height = 0;
     int32_t m_width = 0;
     HBITMAP m_handle = nullptr;
-    Canvas* m_canvas = nullptr;
+    bitmap::Canvas* m_canvas = nullptr;
     uint32_t m_scanLineBytes = 0;
     Color m_backColor = 0;
+    bool m_detachHookSet = false;
     HGDIOBJ m_savedSelection = nullptr;
     StorageKind m_storageKind = StorageKind::Ddb;
     uint8_t* m_headerBlock = nullptr;
