@@ -65,6 +65,9 @@ public:
     // The window's menu bar changed (SetMenu, DrawMenuBar): the backend rereads
     // it with GetMenu, GetMenuItemCount and GetMenuItemInfoA. `menu` may be NULL.
     virtual void MenuBarChanged(HWND hwnd, HMENU menu) = 0;
+    // An item somewhere below the window's menu bar changed (text, state, a
+    // radio mark) without a redraw being asked; the native mirror follows.
+    virtual void MenuChanged(HWND hwnd) = 0;
     // Pixels of the composed image inside `area` (image coordinates) changed;
     // the backend shows them, now or at its next draw, reading them with
     // ReadTopLevelImage (native_events.h).
@@ -76,8 +79,8 @@ public:
 
     // Waits for native events and turns them into Native* calls. With `block`
     // false it only handles what is pending. Answers false when nothing can
-    // ever arrive (the headless backend with no scripted input left), so a
-    // waiting loop must not wait again.
+    // ever arrive (the headless backend with no scripted input left); the
+    // window manager then posts WM_QUIT so that a waiting loop ends.
     virtual bool WaitForEvents(bool block) = 0;
 
     // Runs the modal file dialog. While it is up the backend keeps the

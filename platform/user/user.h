@@ -303,7 +303,6 @@ int GetScrollPos(HWND hwnd, int bar);
 int SetScrollPos(HWND hwnd, int bar, int position, BOOL redraw);
 BOOL GetScrollRange(HWND hwnd, int bar, int* minPos, int* maxPos);
 BOOL SetScrollRange(HWND hwnd, int bar, int minPos, int maxPos, BOOL redraw);
-BOOL ShowScrollBar(HWND hwnd, int bar, BOOL show);
 
 // ---- Focus, capture, activation, cursor. ----
 
