@@ -4,6 +4,7 @@
 
 #include "platform/gdi/gdi_objects.h"
 #include "platform/gdi/raster.h"
+#include "platform/user/icons.h"
 
 using namespace gdi;
 
@@ -80,6 +81,8 @@ HBITMAP CreateCompatibleBitmap(HDC handle, int width, int height) {
 }
 
 HANDLE CopyImage(HANDLE image, UINT type, int width, int height, UINT flags) {
+    // Icons and cursors belong to the window manager.
+    if (type == IMAGE_ICON || type == IMAGE_CURSOR) return UserCopyIcon(image, type);
     Bitmap* source = FindBitmap(image);
     if (type != IMAGE_BITMAP || !source || width < 0 || height < 0) return nullptr;
     if (width == 0) width = source->width;
