@@ -81,14 +81,19 @@ void BuildSplitLightTable(int32_t passes, ByteTable& table) {
 // The weighted sum 0.11 B + 0.59 G + 0.3 R, rounded. Away from a tie the
 // extended-precision sum lies within 1e-15 of the exact value
 // (11 B + 59 G + 30 R) / 100, which is at least 0.01 from any half, so the
-// integer rounding gives the same answer; at a tie (remainder 50) the answer
-// depends on how the constants round at extended precision, so it is worked
-// out exactly as the weighted sum is defined.
+// integer rounding gives the same answer. At a tie (remainder 50) the answer
+// depends on how the constants round at extended precision: the sum is taken
+// exactly as defined and compared with the half it lies next to, which is
+// what Round would decide (halves to even) without a library call.
 uint8_t GrayOf(uint8_t blue, uint8_t green, uint8_t red) {
     const int32_t weighted = 11 * blue + 59 * green + 30 * red;
     if (weighted % 100 != 50) return static_cast<uint8_t>((weighted + 50) / 100);
     const long double sum = blue * 0.11L + green * 0.59L + red * 0.3L;
-    return static_cast<uint8_t>(Round(sum));
+    const int32_t below = weighted / 100;
+    const long double half = below + 0.5L;
+    if (sum > half) return static_cast<uint8_t>(below + 1);
+    if (sum < half) return static_cast<uint8_t>(below);
+    return static_cast<uint8_t>(below % 2 == 0 ? below : below + 1);
 }
 
 } // namespace

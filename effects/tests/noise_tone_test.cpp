@@ -5,6 +5,7 @@
 
 #include <cstring>
 #include <set>
+#include <vector>
 
 #include "effects/effect_common.h"
 #include "effects/noise_tone.h"
@@ -84,7 +85,7 @@ TEST(GrayscaleTest, PrimariesAndTheExtendedPrecisionTie) {
 // still agree with the weighted sum taken at extended precision.
 TEST(GrayscaleTest, AgreesWithTheExtendedPrecisionSumForManyColours) {
     PicturePtr picture = MakePicture(256, 256);
-    for (int red = 0; red < 256; red += 5) {
+    for (int red = 0; red < 256; red += 17) {
         for (int y = 0; y < 256; ++y)
             for (int x = 0; x < 256; ++x)
                 picture->Row24(y)[x] = {static_cast<uint8_t>(x), static_cast<uint8_t>(y),
@@ -97,6 +98,32 @@ TEST(GrayscaleTest, AgreesWithTheExtendedPrecisionSumForManyColours) {
                     << "B " << x << " G " << y << " R " << red;
             }
         }
+    }
+}
+
+// Every colour whose weighted sum is exactly a half in decimal: these are
+// decided by how the constants round at extended precision.
+TEST(GrayscaleTest, EveryDecimalTieFollowsTheExtendedPrecisionSum) {
+    std::vector<Channels> ties;
+    for (int blue = 0; blue < 256; ++blue)
+        for (int green = 0; green < 256; ++green)
+            for (int red = 0; red < 256; ++red)
+                if ((11 * blue + 59 * green + 30 * red) % 100 == 50)
+                    ties.push_back({blue, green, red});
+    const int32_t width = 512;
+    const auto height = static_cast<int32_t>((ties.size() + width - 1) / width);
+    PicturePtr picture = MakePicture(width, height);
+    for (size_t i = 0; i < ties.size(); ++i) {
+        const Channels& c = ties[i];
+        picture->Row24(static_cast<int32_t>(i / width))[i % width] = {
+            static_cast<uint8_t>(c[0]), static_cast<uint8_t>(c[1]), static_cast<uint8_t>(c[2])};
+    }
+    ConvertToGrayscale(*picture);
+    for (size_t i = 0; i < ties.size(); ++i) {
+        const Channels& c = ties[i];
+        const int32_t expected = Round(c[0] * 0.11L + c[1] * 0.59L + c[2] * 0.3L);
+        ASSERT_EQ(picture->Row24(static_cast<int32_t>(i / width))[i % width].Red, expected)
+            << "B " << c[0] << " G " << c[1] << " R " << c[2];
     }
 }
 
