@@ -21,14 +21,14 @@ magick=/usr/bin/convert-im6.q16
 # the registry yet are listed as skipped.
 mapping=(
     "Contrast 100|-sigmoidal-contrast 3x50%"
-    "Lightness 100|-level -40%,100%"
-    "Darkness 100|-level 0%,165%"
+    "Lightness 100|+level 39%,100%"
+    "Darkness 100|+level 0%,61%"
     "Saturation 128|-modulate 100,50"
     "ConvertToGrayscale|-colorspace Gray"
     "AddColorNoise 100|+noise Uniform"
     "AddMonoNoise 100|-channel All +noise Uniform"
     "Spray 16|-spread 16"
-    "SplitLight 3|-evaluate sin 0.25"
+    "SplitLight 3|-gamma 0.5"
     "Stretch|-filter Lanczos -resize 200%"
     "Convolve|-convolve 1,1,1,1,1,1,1,1,1"
     "Invert|-negate"
