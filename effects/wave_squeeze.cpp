@@ -1,11 +1,16 @@
 // Wave and SqueezeHorizontal. Wave's offsets depend on the column only, so
 // they are worked out once per column; the band is then moved row by row from
 // the bottom up, which lets it work in place without a scratch copy.
+// SqueezeHorizontal leaves the squeezing itself to the drawing layer's
+// stretched draw, one draw per row.
 #include "effects/wave_squeeze.h"
 
+#include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <vector>
 
+#include "bitmap/canvas.h"
 #include "effects/effect_common.h"
 #include "effects/families.h"
 
@@ -74,6 +79,59 @@ inline void CopyPixels(uint8_t* to, const uint8_t* from, int32_t count) {
     for (size_t i = 0; i < bytes; ++i) to[i] = from[i];
 }
 
+// The fraction y / (H - 1) of the profiles that run from the first row to the
+// last; a one-row picture is its own first row.
+long double ProfilePosition(int32_t y, int32_t height) {
+    if (height <= 1) return 0.0L;
+    return y / static_cast<long double>(height - 1);
+}
+
+// |Round(value)|. The caller keeps |value| <= 2^30, so both steps stay in
+// range.
+int32_t RoundedSize(long double value) {
+    return std::abs(Round(value));
+}
+
+// The span (left, right) of row y, or nothing for a style without one. The
+// expressions are evaluated at extended precision in the order written.
+std::optional<std::pair<int32_t, int32_t>> SqueezeSpan(uint8_t style, int32_t y, int32_t width,
+                                                       int32_t height, int32_t amount) {
+    const long double a = amount;
+    const int32_t centre = width / 2;
+    int32_t s;
+    switch (style) {
+    case 7:
+        s = amount;
+        break;
+    case 8:
+        s = Round(((height - 1 - y) / static_cast<long double>(height)) * a);
+        break;
+    case 9:
+        s = Round((y / static_cast<long double>(height)) * a);
+        break;
+    case 10:
+        s = RoundedSize(Cos(ProfilePosition(y, height) * kPi) * a);
+        break;
+    case 11:
+    case 12:
+        s = RoundedSize(Sin(ProfilePosition(y, height) * kPi) * a);
+        break;
+    case 13:
+        s = RoundedSize(Sin(ProfilePosition(y, height) * kPi * 2.0L) * a);
+        break;
+    default:
+        return std::nullopt;
+    }
+    if (style >= 12) return std::pair{centre - s, centre + s};
+    return std::pair{s, width - s};
+}
+
+// Copies source row y into the one-row scratch picture. The scratch row's
+// address is asked anew each time: drawing it may move its pixel memory.
+void LoadScratchRow(PixelBitmap& scratch, PixelBitmap& source, int32_t y) {
+    std::memcpy(scratch.ScanLine(0), source.ScanLine(y), 3 * static_cast<size_t>(source.Width()));
+}
+
 } // namespace
 
 void Wave(PixelBitmap& picture, int32_t amount, int32_t modulation, int32_t style) {
@@ -99,6 +157,31 @@ void Wave(PixelBitmap& picture, int32_t amount, int32_t modulation, int32_t styl
     }
 }
 
+void SqueezeHorizontal(PixelBitmap& source, PixelBitmap& destination, int32_t amount,
+                       uint8_t style) {
+    if (style < 7 || style > 13) return;
+    EnsureBits24(source);
+    if (source.Empty() || destination.Empty()) return;
+    const int32_t width = source.Width();
+    const int32_t height = source.Height();
+    const int32_t limit = width / 2;
+    amount = ClampInt(amount, -limit, limit);
+
+    ScratchPicture scratch(width, 1);
+    scratch->SetLayout(BitmapLayout::Bits24);
+    for (int32_t y = 0; y < height; ++y) {
+        const auto span = SqueezeSpan(style, y, width, height, amount);
+        if (!span || span->second <= span->first) continue;
+        LoadScratchRow(*scratch, source, y);
+        // Asked every row: the canvas draws into the picture only while the
+        // picture is selected into it, and reading the source (which may be
+        // the same picture) can take it out.
+        bitmap::Canvas* canvas = destination.Canvas();
+        if (canvas == nullptr) return;
+        scratch->StretchDraw(canvas->Handle(), MakeRect(span->first, y, span->second, y + 1));
+    }
+}
+
 std::vector<Operation> WaveSqueezeOperations() {
     return {
         {"Wave",
@@ -108,6 +191,16 @@ std::vector<Operation> WaveSqueezeOperations() {
          Wiring::OnePicture,
          [](const Pictures& pictures, std::span<const ArgValue> args) {
              Wave(*pictures.picture, args[0].i, args[1].i, args[2].i);
+         }},
+        {"SqueezeHorizontal",
+         {{"Amount", ParamKind::Int, "32"}, {"Style", ParamKind::Int, "10"}},
+         Wiring::SourceToPicture,
+         [](const Pictures& pictures, std::span<const ArgValue> args) {
+             // The style is a byte; a number no byte holds names no style,
+             // and like any unknown style it leaves the rows unchanged.
+             const int32_t style = args[1].i;
+             const auto byte = static_cast<uint8_t>(style >= 0 && style <= 255 ? style : 0);
+             SqueezeHorizontal(*pictures.copy, *pictures.picture, args[0].i, byte);
          }},
     };
 }

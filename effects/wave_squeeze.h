@@ -5,6 +5,7 @@
 // the height.
 //
 // Usage: Wave(picture, 32, 16, 0); SqueezeHorizontal(copy, picture, 32, 10).
+// Both work on Bits24 rows; SqueezeHorizontal draws through the canvas.
 #pragma once
 
 #include <cstdint>
@@ -28,5 +29,30 @@ using bitmap::PixelBitmap;
 // rows, or when amount <= 0 (there is no wave of zero or negative height).
 // A picture of another layout is converted to Bits24 when pixels move.
 void Wave(PixelBitmap& picture, int32_t amount, int32_t modulation, int32_t style);
+
+// Redraws every source row y into the span (left, right) of destination row y
+// with a stretched draw through the destination's canvas (the target's stretch
+// mode decides how covered pixels combine). With W the source width, H its
+// height, amount limited to W div 2 and t = y / (H - 1):
+//   style 7:  s = amount,                                span (s, W - s)
+//   style 8:  s = Round(((H - 1 - y) / H) * amount),     span (s, W - s)
+//   style 9:  s = Round((y / H) * amount),               span (s, W - s)
+//   style 10: s = abs(Round(cos(t * pi) * amount)),      span (s, W - s)
+//   style 11: s = abs(Round(sin(t * pi) * amount)),      span (s, W - s)
+//   style 12: s as style 11,                             span (W div 2 - s, W div 2 + s)
+//   style 13: s = abs(Round(sin(t * pi * 2) * amount)),  span (W div 2 - s, W div 2 + s)
+// Destination pixels outside a span keep what they had; an empty span draws
+// nothing. Safe results outside the usual range:
+//  - a style outside 7 .. 13 leaves every row unchanged;
+//  - a one-row picture is its own first row: styles 10 to 13 take t = 0;
+//  - a negative amount is limited to -(W div 2): it widens the row past the
+//    picture's edges (clipped) in styles 7 to 9, and only its size counts in
+//    styles 10 to 13;
+//  - an empty source or destination changes nothing.
+// The source is converted to Bits24 first when it has another layout; the
+// destination keeps its layout. Source and destination may be one picture:
+// each row is read before it is drawn. The scratch row is freed on every exit.
+void SqueezeHorizontal(PixelBitmap& source, PixelBitmap& destination, int32_t amount,
+                       uint8_t style);
 
 } // namespace gleamkit::fx

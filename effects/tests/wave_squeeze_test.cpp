@@ -107,5 +107,127 @@ TEST(Wave, ThinPicturesStayInside) {
     }
 }
 
+// Source rows of one colour each, so a stretched row keeps its colour
+// whatever the drawing layer does with covered pixels.
+Bgr24 RowColour(int32_t, int32_t y) {
+    return Bgr24{static_cast<uint8_t>(40 + 20 * y), 90, static_cast<uint8_t>(250 - 20 * y)};
+}
+
+constexpr Bgr24 kMarker{1, 2, 3};
+
+using Spans = std::vector<std::pair<int32_t, int32_t>>;
+
+// Row y of the destination holds the row colour inside spans[y] and the marker
+// elsewhere.
+::testing::AssertionResult RowsFillSpans(PixelBitmap& picture, const Spans& spans) {
+    for (int32_t y = 0; y < picture.Height(); ++y)
+        for (int32_t x = 0; x < picture.Width(); ++x) {
+            const bool inside = x >= spans[y].first && x < spans[y].second;
+            const Bgr24 expected = inside ? RowColour(x, y) : kMarker;
+            if (!testing::SamePixel(PixelOf(picture, x, y), expected))
+                return ::testing::AssertionFailure()
+                       << "pixel (" << x << ", " << y << ") should be "
+                       << (inside ? "inside" : "outside") << " the span";
+        }
+    return ::testing::AssertionSuccess();
+}
+
+struct SqueezeCase {
+    uint8_t style;
+    int32_t amount;
+    Spans spans; // one per row of a 20 x 5 picture
+};
+
+TEST(SqueezeHorizontal, EachStyleDrawsEveryRowIntoItsSpan) {
+    // Width 20, height 5, so t = y / 4 runs 0, 1/4, 1/2, 3/4, 1.
+    const SqueezeCase cases[] = {
+        {7, 4, {{4, 16}, {4, 16}, {4, 16}, {4, 16}, {4, 16}}},
+        // Round(((4 - y) / 5) * 8) = 6, 5, 3, 2, 0 and Round((y / 5) * 8) =
+        // 0, 2, 3, 5, 6 (3.2 and 4.8 round to the nearest).
+        {8, 8, {{6, 14}, {5, 15}, {3, 17}, {2, 18}, {0, 20}}},
+        {9, 8, {{0, 20}, {2, 18}, {3, 17}, {5, 15}, {6, 14}}},
+        // |Round(4 cos(t pi))| = 4, 3, 0, 3, 4.
+        {10, 4, {{4, 16}, {3, 17}, {0, 20}, {3, 17}, {4, 16}}},
+        // |Round(4 sin(t pi))| = 0, 3, 4, 3, 0.
+        {11, 4, {{0, 20}, {3, 17}, {4, 16}, {3, 17}, {0, 20}}},
+        {12, 4, {{10, 10}, {7, 13}, {6, 14}, {7, 13}, {10, 10}}},
+        // |Round(4 sin(t pi 2))| = 0, 4, 0, 4, 0.
+        {13, 4, {{10, 10}, {6, 14}, {10, 10}, {6, 14}, {10, 10}}},
+        // Amount past half the width stops at 10: style 7 leaves no span.
+        {7, 1000, {{10, 10}, {10, 10}, {10, 10}, {10, 10}, {10, 10}}},
+        // A negative amount widens the row past both edges in style 7.
+        {7, -3, {{0, 20}, {0, 20}, {0, 20}, {0, 20}, {0, 20}}},
+        {10, -4, {{4, 16}, {3, 17}, {0, 20}, {3, 17}, {4, 16}}},
+        // Styles outside 7 .. 13 leave every row as it was.
+        {6, 4, {{0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}}},
+        {14, 4, {{0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}}},
+    };
+    auto source = PaintPicture(20, 5, RowColour);
+    for (const SqueezeCase& c : cases) {
+        auto picture = PaintPicture(20, 5, [](int32_t, int32_t) { return kMarker; });
+        SqueezeHorizontal(*source, *picture, c.amount, c.style);
+        EXPECT_TRUE(RowsFillSpans(*picture, c.spans))
+            << "style " << int{c.style} << ", amount " << c.amount;
+    }
+}
+
+TEST(SqueezeHorizontal, ProgramArgumentsKeepTheRowsOwnPixelsInTheMargins) {
+    // Left half dark, right half light: the squeezed row keeps that order.
+    const auto halves = [](int32_t x, int32_t y) {
+        return x < 50 ? Bgr24{10, static_cast<uint8_t>(y), 10}
+                      : Bgr24{240, static_cast<uint8_t>(y), 240};
+    };
+    auto picture = PaintPicture(100, 9, halves);
+    auto copy = CopyOf(*picture);
+    SqueezeHorizontal(*copy, *picture, 32, 10);
+    // The first and last rows are squeezed by 32 on each side; the middle row
+    // (y = 4, cos(pi / 2)) is not squeezed at all.
+    for (const int32_t y : {0, 8}) {
+        for (int32_t x = 0; x < 32; ++x)
+            EXPECT_TRUE(testing::SamePixel(PixelOf(*picture, x, y), halves(x, y))) << x;
+        for (int32_t x = 68; x < 100; ++x)
+            EXPECT_TRUE(testing::SamePixel(PixelOf(*picture, x, y), halves(x, y))) << x;
+        EXPECT_EQ(PixelOf(*picture, 33, y).Blue, 10);
+        EXPECT_EQ(PixelOf(*picture, 66, y).Blue, 240);
+    }
+    for (int32_t x = 0; x < 100; ++x)
+        EXPECT_TRUE(testing::SamePixel(PixelOf(*picture, x, 4), halves(x, 4))) << x;
+}
+
+TEST(SqueezeHorizontal, OneRowPictureIsItsOwnFirstRow) {
+    auto source = PaintPicture(20, 1, RowColour);
+    for (const auto& [style, span] : {std::pair<uint8_t, std::pair<int32_t, int32_t>>{10, {4, 16}},
+                                      {11, {0, 20}},
+                                      {12, {10, 10}},
+                                      {13, {10, 10}}}) {
+        auto picture = PaintPicture(20, 1, [](int32_t, int32_t) { return kMarker; });
+        SqueezeHorizontal(*source, *picture, 4, style);
+        EXPECT_TRUE(RowsFillSpans(*picture, {span})) << int{style};
+    }
+}
+
+TEST(SqueezeHorizontal, SamePictureTinyAndEmptyPictures) {
+    auto source = PaintPicture(20, 5, RowColour);
+    auto expected = PaintPicture(20, 5, RowColour);
+    auto copy = CopyOf(*source);
+    SqueezeHorizontal(*copy, *expected, 4, 11);
+    SqueezeHorizontal(*source, *source, 4, 11);
+    EXPECT_TRUE(SamePixels(*source, *expected));
+
+    for (const auto& [w, h] : {std::pair{1, 1}, {1, 7}, {7, 1}, {2, 2}})
+        for (const uint8_t style : {7, 8, 9, 10, 11, 12, 13}) {
+            auto small = PaintPicture(w, h, RowColour);
+            auto out = PaintPicture(3, 2, [](int32_t, int32_t) { return kMarker; });
+            SqueezeHorizontal(*small, *out, 32, style);
+        }
+    auto empty = testing::PicturePtr(bitmap::NewPixelBitmap(0, 0));
+    auto picture = PaintPicture(4, 4, RowColour);
+    auto before = CopyOf(*picture);
+    SqueezeHorizontal(*empty, *picture, 4, 10);
+    SqueezeHorizontal(*picture, *empty, 4, 10);
+    EXPECT_TRUE(SamePixels(*picture, *before));
+    EXPECT_TRUE(empty->Empty());
+}
+
 } // namespace
 } // namespace gleamkit::fx
