@@ -1,0 +1,196 @@
+// The two filter passes of Stretch. Each channel accumulator is a 32-bit float
+// rounded after every addition of (byte x weight); the sum is formed at
+// extended precision and rounded once to float, in contributor order.
+//
+// The fast form sums in double precision instead. A byte times a float weight
+// is exact in both formats, and rounding the exact sum to 53 bits and then to
+// a float gives the same float as rounding it to 64 bits and then to a float,
+// except when the 53-bit sum lands exactly on the midpoint between two floats.
+// Every double sum is checked for that bit pattern; a row that shows it even
+// once is recomputed in the exact form. (Weights outside 2^-60 .. 2^60 could
+// reach float denormals or overflow; the caller then takes the exact form.)
+#include "effects/resampling_passes.h"
+
+#include <emmintrin.h>
+
+#include <algorithm>
+
+namespace gleamkit::fx::resampling {
+
+namespace {
+
+float Accumulate(float sum, uint8_t value, float weight) {
+    return static_cast<float>(static_cast<long double>(sum) +
+                              static_cast<long double>(value) * weight);
+}
+
+// Above 255 gives 255, below 0 gives 0, otherwise the nearest integer with
+// halves to even.
+uint8_t ToChannel(float sum) {
+    if (sum > 255.0f) return 255;
+    if (sum < 0.0f) return 0;
+    return static_cast<uint8_t>(Round(sum));
+}
+
+void HorizontalRowExact(const ContributorLists& lists, const uint8_t* source, uint8_t* target) {
+    const int32_t count = lists.Count();
+    for (int32_t i = 0; i < count; ++i) {
+        float blue = 0.0f, green = 0.0f, red = 0.0f;
+        for (int32_t e = lists.first[i]; e < lists.first[i + 1]; ++e) {
+            const uint8_t* pixel = source + 3 * static_cast<size_t>(lists.pixel[e]);
+            const float weight = lists.weight[e];
+            blue = Accumulate(blue, pixel[0], weight);
+            green = Accumulate(green, pixel[1], weight);
+            red = Accumulate(red, pixel[2], weight);
+        }
+        target[3 * i] = ToChannel(blue);
+        target[3 * i + 1] = ToChannel(green);
+        target[3 * i + 2] = ToChannel(red);
+    }
+}
+
+// Channel values `begin` .. `end` - 1 of destination row i.
+void VerticalRowExact(const ContributorLists& lists, const RowSpan& source, int32_t i,
+                      uint8_t* target, int32_t begin, int32_t end) {
+    for (int32_t c = begin; c < end; ++c) {
+        float sum = 0.0f;
+        for (int32_t e = lists.first[i]; e < lists.first[i + 1]; ++e)
+            sum = Accumulate(sum, source.Row(lists.pixel[e])[c], lists.weight[e]);
+        target[c] = ToChannel(sum);
+    }
+}
+
+// All-ones lanes where a double sum sits exactly on a float midpoint: the 29
+// low mantissa bits (those a float drops) are 1 followed by 28 zeros.
+inline __m128i MidpointLanes(__m128d low, __m128d high) {
+    const __m128 lowWords =
+        _mm_shuffle_ps(_mm_castpd_ps(low), _mm_castpd_ps(high), _MM_SHUFFLE(2, 0, 2, 0));
+    const __m128i dropped = _mm_and_si128(_mm_castps_si128(lowWords), _mm_set1_epi32(0x1FFFFFFF));
+    return _mm_cmpeq_epi32(dropped, _mm_set1_epi32(0x10000000));
+}
+
+// A double holding a float value, as the float variable would.
+inline __m128d RoundToFloat(__m128d sum) {
+    return _mm_cvtps_pd(_mm_cvtpd_ps(sum));
+}
+
+// Four float sums to four clamped, rounded channel values in the low dword.
+inline int32_t PackChannels(__m128d low, __m128d high) {
+    __m128 sums = _mm_movelh_ps(_mm_cvtpd_ps(low), _mm_cvtpd_ps(high));
+    sums = _mm_min_ps(_mm_max_ps(sums, _mm_setzero_ps()), _mm_set1_ps(255.0f));
+    const __m128i words = _mm_packs_epi32(_mm_cvtps_epi32(sums), _mm_setzero_si128());
+    return _mm_cvtsi128_si32(_mm_packus_epi16(words, words));
+}
+
+// The source row as doubles, four per pixel (blue, green, red, 0), so that one
+// pixel is two aligned register loads.
+void WidenRow(const uint8_t* source, int32_t width, double* quads) {
+    for (int32_t x = 0; x < width; ++x) {
+        quads[4 * x] = source[3 * x];
+        quads[4 * x + 1] = source[3 * x + 1];
+        quads[4 * x + 2] = source[3 * x + 2];
+        quads[4 * x + 3] = 0.0;
+    }
+}
+
+// False when some sum needed the exact form.
+bool HorizontalRowFast(const ContributorLists& lists, const double* quads, uint8_t* target) {
+    const int32_t count = lists.Count();
+    __m128i midpoints = _mm_setzero_si128();
+    for (int32_t i = 0; i < count; ++i) {
+        __m128d blueGreen = _mm_setzero_pd();
+        __m128d redPad = _mm_setzero_pd();
+        for (int32_t e = lists.first[i]; e < lists.first[i + 1]; ++e) {
+            const double* pixel = quads + 4 * static_cast<size_t>(lists.pixel[e]);
+            const __m128d weight = _mm_set1_pd(lists.weight[e]);
+            const __m128d sumLow = _mm_add_pd(blueGreen, _mm_mul_pd(_mm_load_pd(pixel), weight));
+            const __m128d sumHigh = _mm_add_pd(redPad, _mm_mul_pd(_mm_load_pd(pixel + 2), weight));
+            midpoints = _mm_or_si128(midpoints, MidpointLanes(sumLow, sumHigh));
+            blueGreen = RoundToFloat(sumLow);
+            redPad = RoundToFloat(sumHigh);
+        }
+        const int32_t packed = PackChannels(blueGreen, redPad);
+        target[3 * i] = static_cast<uint8_t>(packed);
+        target[3 * i + 1] = static_cast<uint8_t>(packed >> 8);
+        target[3 * i + 2] = static_cast<uint8_t>(packed >> 16);
+    }
+    return _mm_movemask_epi8(midpoints) == 0;
+}
+
+// Eight channel values as doubles, in four registers of two.
+inline void WidenEight(const uint8_t* bytes, __m128d (&values)[4]) {
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i words =
+        _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(bytes)), zero);
+    const __m128i low = _mm_unpacklo_epi16(words, zero);
+    const __m128i high = _mm_unpackhi_epi16(words, zero);
+    values[0] = _mm_cvtepi32_pd(low);
+    values[1] = _mm_cvtepi32_pd(_mm_shuffle_epi32(low, _MM_SHUFFLE(1, 0, 3, 2)));
+    values[2] = _mm_cvtepi32_pd(high);
+    values[3] = _mm_cvtepi32_pd(_mm_shuffle_epi32(high, _MM_SHUFFLE(1, 0, 3, 2)));
+}
+
+// Destination row i in blocks of eight channel values; the last few values of
+// the row go through the exact form. False when some sum needed the exact form.
+bool VerticalRowFast(const ContributorLists& lists, const RowSpan& source, int32_t i,
+                     std::vector<const uint8_t*>& rows, uint8_t* target) {
+    const int32_t begin = lists.first[i];
+    const int32_t entries = lists.first[i + 1] - begin;
+    rows.resize(static_cast<size_t>(entries));
+    for (int32_t k = 0; k < entries; ++k) rows[k] = source.Row(lists.pixel[begin + k]);
+    const float* weights = lists.weight.data() + begin;
+
+    const int32_t values = 3 * source.width;
+    __m128i midpoints = _mm_setzero_si128();
+    int32_t c = 0;
+    for (; c + 8 <= values; c += 8) {
+        __m128d sums[4] = {_mm_setzero_pd(), _mm_setzero_pd(), _mm_setzero_pd(), _mm_setzero_pd()};
+        for (int32_t k = 0; k < entries; ++k) {
+            __m128d samples[4];
+            WidenEight(rows[k] + c, samples);
+            const __m128d weight = _mm_set1_pd(weights[k]);
+            __m128d next[4];
+            for (int lane = 0; lane < 4; ++lane)
+                next[lane] = _mm_add_pd(sums[lane], _mm_mul_pd(samples[lane], weight));
+            midpoints = _mm_or_si128(midpoints, MidpointLanes(next[0], next[1]));
+            midpoints = _mm_or_si128(midpoints, MidpointLanes(next[2], next[3]));
+            for (int lane = 0; lane < 4; ++lane) sums[lane] = RoundToFloat(next[lane]);
+        }
+        const int32_t first = PackChannels(sums[0], sums[1]);
+        const int32_t second = PackChannels(sums[2], sums[3]);
+        __builtin_memcpy(target + c, &first, 4);
+        __builtin_memcpy(target + c + 4, &second, 4);
+    }
+    VerticalRowExact(lists, source, i, target, c, values);
+    return _mm_movemask_epi8(midpoints) == 0;
+}
+
+} // namespace
+
+void HorizontalPass(const ContributorLists& lists, const RowSpan& source, const RowSpan& target,
+                    PassPrecision precision) {
+    if (precision == PassPrecision::Exact) {
+        for (int32_t y = 0; y < source.height; ++y)
+            HorizontalRowExact(lists, source.Row(y), target.Row(y));
+        return;
+    }
+    std::vector<double> quads(4 * static_cast<size_t>(source.width));
+    for (int32_t y = 0; y < source.height; ++y) {
+        WidenRow(source.Row(y), source.width, quads.data());
+        if (!HorizontalRowFast(lists, quads.data(), target.Row(y)))
+            HorizontalRowExact(lists, source.Row(y), target.Row(y));
+    }
+}
+
+void VerticalPass(const ContributorLists& lists, const RowSpan& source, const RowSpan& target,
+                  PassPrecision precision) {
+    const int32_t values = 3 * target.width;
+    std::vector<const uint8_t*> rows;
+    for (int32_t i = 0; i < target.height; ++i) {
+        uint8_t* row = target.Row(i);
+        if (precision == PassPrecision::Exact || !VerticalRowFast(lists, source, i, rows, row))
+            VerticalRowExact(lists, source, i, row, 0, values);
+    }
+}
+
+} // namespace gleamkit::fx::resampling

@@ -1,0 +1,64 @@
+// Internals of Stretch shared by resampling.cpp, resampling_passes.cpp and the
+// tests: the precomputed contributor lists and the two filter passes.
+//
+// Each pass has an exact scalar form (extended-precision sums rounded to a
+// 32-bit float after every addition, as the algorithm states) and a fast SSE2
+// form that sums in double precision and proves, value by value, that it lands
+// on the same float; a row where it cannot is redone in the exact form.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "effects/resampling.h"
+
+namespace gleamkit::fx::resampling {
+
+// One list of (source index, weight) per destination column or row, stored
+// flat: list i holds the entries first[i] .. first[i + 1] - 1.
+struct ContributorLists {
+    std::vector<int32_t> first;
+    std::vector<int32_t> pixel;
+    std::vector<float> weight;
+    // True when every weight is large enough (|w| >= 2^-60) for the double
+    // precision sums to stay clear of the float's denormal range.
+    bool fastSafe = true;
+
+    int32_t Count() const { return static_cast<int32_t>(first.size()) - 1; }
+};
+
+// The scale of one axis, stored as a 32-bit float: (dest - 1) / (source - 1),
+// or dest / source when either length is 1. Requires source >= 1, dest >= 1.
+float AxisScale(int32_t destLength, int32_t sourceLength);
+
+// Builds the lists of destination positions 0 .. destLength - 1 for a source
+// of `sourceLength` samples at scale `scale` (> 0). Weights exactly 0 are left
+// out; indices are reflected once at the edges and then clamped into the source.
+ContributorLists BuildContributors(int32_t destLength, int32_t sourceLength, float scale,
+                                   ResamplingKernel kernel, float support);
+
+enum class PassPrecision : uint8_t { Exact, Fast };
+
+// A run of 24-bit rows: row y starts at origin + y * stride (the stride may be
+// negative for bottom-up pictures).
+struct RowSpan {
+    uint8_t* origin = nullptr;
+    std::ptrdiff_t stride = 0;
+    int32_t width = 0;
+    int32_t height = 0;
+
+    uint8_t* Row(int32_t y) const { return origin + y * stride; }
+};
+
+// Horizontal pass: target row y, column i = the filtered source row y along
+// lists[i]. target.width == lists.Count(), target.height == source.height.
+void HorizontalPass(const ContributorLists& lists, const RowSpan& source, const RowSpan& target,
+                    PassPrecision precision);
+
+// Vertical pass: target (x, i) = the filtered source column x along lists[i].
+// target.width == source.width, target.height == lists.Count().
+void VerticalPass(const ContributorLists& lists, const RowSpan& source, const RowSpan& target,
+                  PassPrecision precision);
+
+} // namespace gleamkit::fx::resampling
