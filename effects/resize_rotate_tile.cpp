@@ -1,0 +1,151 @@
+// SmoothResize and SmoothRotate. SmoothResize walks 15-bit fixed-point
+// positions (0x8000 stands for one pixel) with integer weights that add up to
+// 0x8000; SmoothRotate maps every destination pixel back into the source at
+// extended precision, with its sine and cosine held as doubles.
+#include "effects/resize_rotate_tile.h"
+
+#include <cstddef>
+#include <vector>
+
+namespace gleamkit::fx {
+
+namespace {
+
+constexpr uint32_t kOne = 0x8000;
+constexpr uint32_t kFraction = 0x7FFF;
+constexpr int kShift = 15;
+
+constexpr long double kPi = 3.141592653589793238462643383279502884L;
+
+// Converts where needed; true when the picture has 24-bit rows.
+bool PrepareRows(PixelBitmap& picture) {
+    EnsureBits24(picture);
+    return !picture.Empty() && picture.Layout() == BitmapLayout::Bits24;
+}
+
+// One destination column of SmoothResize: byte offsets of the two source
+// columns and the fraction between them.
+struct ResizeColumn {
+    uint32_t first;
+    uint32_t second;
+    uint32_t fraction;
+};
+
+// The step is formed in 64 bits: it equals the 32-bit one for every source up
+// to 65536 pixels and keeps larger ones from wrapping.
+int64_t FixedStep(int32_t sourceLength, int32_t destLength) {
+    return (static_cast<int64_t>(sourceLength - 1) << kShift) / destLength;
+}
+
+std::vector<ResizeColumn> ResizeColumns(int32_t sourceWidth, int32_t destWidth) {
+    const int64_t step = FixedStep(sourceWidth, destWidth);
+    std::vector<ResizeColumn> columns(static_cast<size_t>(destWidth));
+    int64_t position = 0;
+    for (int32_t x = 0; x < destWidth; ++x, position += step) {
+        const int64_t x1 = position >> kShift;
+        // Only a one-pixel-wide source lacks the column to the right.
+        const int64_t x2 = x1 + 1 < sourceWidth ? x1 + 1 : x1;
+        columns[x] = {static_cast<uint32_t>(3 * x1), static_cast<uint32_t>(3 * x2),
+                      static_cast<uint32_t>(position & kFraction)};
+    }
+    return columns;
+}
+
+void ResizeRow(const uint8_t* row1, const uint8_t* row2, uint32_t fy,
+               const std::vector<ResizeColumn>& columns, uint8_t* target) {
+    const uint32_t gy = kOne - fy;
+    for (const ResizeColumn& column : columns) {
+        const uint32_t fx = column.fraction;
+        const uint32_t w12 = (fx * gy) >> kShift;
+        const uint32_t w11 = gy - w12;
+        const uint32_t w22 = (fx * fy) >> kShift;
+        const uint32_t w21 = fy - w22;
+        for (int c = 0; c < 3; ++c) {
+            // The weights add up to 0x8000, so the mean of bytes is a byte.
+            const uint32_t sum = row1[column.second + c] * w12 + row1[column.first + c] * w11 +
+                                 row2[column.first + c] * w21 + row2[column.second + c] * w22;
+            target[c] = static_cast<uint8_t>(sum >> kShift);
+        }
+        target += 3;
+    }
+}
+
+// px * cos t and px * sin t of one destination column, px being the doubled
+// offset of the pixel centre from the rotation centre.
+struct RotateTerms {
+    long double cosine;
+    long double sine;
+};
+
+// Interpolates the source at (fx, fy) into one destination pixel, or leaves it
+// when the nearest source pixel is outside the source.
+void RotatePixel(PixelBitmap& source, long double fx, long double fy, uint8_t* target) {
+    const int32_t ix = Round(fx);
+    const int32_t iy = Round(fy);
+    if (ix < 0 || ix >= source.Width() || iy < 0 || iy >= source.Height()) return;
+    const long double gx = fx - ix;
+    const long double gy = fy - iy;
+    const int32_t ix2 = ClampInt(ix + 1, 0, source.Width() - 1);
+    const int32_t iy2 = ClampInt(iy + 1, 0, source.Height() - 1);
+    const uint8_t* row1 = source.ScanLine(iy);
+    const uint8_t* row2 = source.ScanLine(iy2);
+    for (int c = 0; c < 3; ++c) {
+        const int32_t p11 = row1[3 * ix + c], p21 = row1[3 * ix2 + c];
+        const int32_t p12 = row2[3 * ix + c], p22 = row2[3 * ix2 + c];
+        const long double top = (p21 - p11) * gx + p11;
+        const long double bottom = (p22 - p12) * gx + p12;
+        const long double value = (bottom - top) * gy + top;
+        target[c] = static_cast<uint8_t>(ClampToByte(Round(value)));
+    }
+}
+
+} // namespace
+
+void SmoothResize(PixelBitmap& source, PixelBitmap& destination) {
+    if (!PrepareRows(source) || !PrepareRows(destination)) return;
+    const int32_t sourceWidth = source.Width();
+    const int32_t sourceHeight = source.Height();
+    const int32_t destWidth = destination.Width();
+    const int32_t destHeight = destination.Height();
+
+    const std::vector<ResizeColumn> columns = ResizeColumns(sourceWidth, destWidth);
+    const int64_t yStep = FixedStep(sourceHeight, destHeight);
+    int64_t sy = 0;
+    for (int32_t y = 0; y < destHeight; ++y, sy += yStep) {
+        const int32_t y1 = static_cast<int32_t>(sy >> kShift);
+        const uint8_t* row1 = source.ScanLine(y1);
+        const uint8_t* row2 = y1 + 1 < sourceHeight ? source.ScanLine(y1 + 1) : row1;
+        ResizeRow(row1, row2, static_cast<uint32_t>(sy & kFraction), columns,
+                  destination.ScanLine(y));
+    }
+}
+
+void SmoothRotate(PixelBitmap& source, PixelBitmap& destination, int32_t cx, int32_t cy,
+                  long double angle) {
+    if (!PrepareRows(source) || !PrepareRows(destination)) return;
+    const long double t = -angle * kPi / 180;
+    const double sine = static_cast<double>(Sin(t));
+    const double cosine = static_cast<double>(Cos(t));
+    const int32_t dx = (destination.Width() - source.Width()) / 2;
+    const int32_t dy = (destination.Height() - source.Height()) / 2;
+
+    // px * cos and px * sin per column: the same products for every row.
+    std::vector<RotateTerms> columns(static_cast<size_t>(destination.Width()));
+    for (int32_t x = 0; x < destination.Width(); ++x) {
+        const long double px = 2 * (int64_t{x} - cx) + 1;
+        columns[x] = {px * cosine, px * sine};
+    }
+    for (int32_t y = 0; y < destination.Height(); ++y) {
+        const long double py = 2 * (int64_t{y} - cy) + 1;
+        const long double pySine = py * sine;
+        const long double pyCosine = py * cosine;
+        uint8_t* target = destination.ScanLine(y);
+        for (int32_t x = 0; x < destination.Width(); ++x) {
+            const long double fx = ((columns[x].cosine - pySine) - 1) / 2 + cx - dx;
+            const long double fy = ((columns[x].sine + pyCosine) - 1) / 2 + cy - dy;
+            RotatePixel(source, fx, fy, target + 3 * static_cast<size_t>(x));
+        }
+    }
+}
+
+} // namespace gleamkit::fx
