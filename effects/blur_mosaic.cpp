@@ -8,6 +8,8 @@
 #include <utility>
 #include <vector>
 
+#include "effects/families.h"
+
 namespace gleamkit::fx {
 
 namespace {
@@ -82,6 +84,19 @@ void HorizontalRamp(PixelBitmap& picture, int32_t rampPixels) {
             for (int c = 0; c < 3; ++c) pixel[c] = ramp.At(k, row[last + c], row[far + c]);
         }
     }
+}
+
+// The whole picture, as AntiAliasing passes it.
+ArgValue WholePicture(PixelBitmap& picture) {
+    ArgValue value;
+    value.rect = MakeRect(0, 0, picture.Width(), picture.Height());
+    return value;
+}
+
+// One-integer effects share the invoker shape.
+template <void (*Effect)(PixelBitmap&, int32_t)>
+void InvokeWithAmount(const Pictures& pictures, std::span<const ArgValue> args) {
+    Effect(*pictures.picture, args[0].i);
 }
 
 } // namespace
@@ -165,6 +180,37 @@ void MakeSeamlessClip(PixelBitmap& picture, int32_t seam) {
                     3 * static_cast<size_t>(width));
     VerticalRamp(picture, height / seam);
     HorizontalRamp(picture, width / seam);
+}
+
+std::vector<Operation> BlurMosaicOperations() {
+    return {
+        {"AntiAliasRect",
+         {{"Area", ParamKind::Rect, "0 0 W H", &WholePicture}},
+         Wiring::OnePicture,
+         [](const Pictures& pictures, std::span<const ArgValue> args) {
+             const Rect& area = args[0].rect;
+             AntiAliasRect(*pictures.picture, area.Left, area.Top, area.Right, area.Bottom);
+         }},
+        {"AntiAliasing",
+         {},
+         Wiring::OnePicture,
+         [](const Pictures& pictures, std::span<const ArgValue>) {
+             AntiAliasing(*pictures.picture);
+         }},
+        {"SplitBlur",
+         {{"Amount", ParamKind::Int, "33"}},
+         Wiring::OnePicture,
+         &InvokeWithAmount<SplitBlur>},
+        {"GaussianBlur",
+         {{"Amount", ParamKind::Int, "1"}},
+         Wiring::OnePicture,
+         &InvokeWithAmount<GaussianBlur>},
+        {"Mosaic", {{"Size", ParamKind::Int, "4"}}, Wiring::OnePicture, &InvokeWithAmount<Mosaic>},
+        {"MakeSeamlessClip",
+         {{"Seam", ParamKind::Int, "5"}},
+         Wiring::OnePicture,
+         &InvokeWithAmount<MakeSeamlessClip>},
+    };
 }
 
 } // namespace gleamkit::fx

@@ -5,9 +5,11 @@
 #include "effects/resampling.h"
 
 #include <cctype>
+#include <climits>
 #include <cmath>
 
 #include "base/error.h"
+#include "effects/families.h"
 #include "effects/resampling_passes.h"
 
 namespace gleamkit::fx {
@@ -130,6 +132,30 @@ resampling::RowSpan SpanOf(PixelBitmap& picture) {
     return span;
 }
 
+ArgValue TwiceWidth(PixelBitmap& picture) {
+    ArgValue value;
+    value.i = picture.Width() > INT32_MAX / 2 ? INT32_MAX : 2 * picture.Width();
+    return value;
+}
+
+ArgValue TwiceHeight(PixelBitmap& picture) {
+    ArgValue value;
+    value.i = picture.Height() > INT32_MAX / 2 ? INT32_MAX : 2 * picture.Height();
+    return value;
+}
+
+// Stretch DW DH FILTER: the working picture, resized into a new DW x DH
+// picture, becomes that picture.
+void InvokeStretch(const Pictures& pictures, std::span<const ArgValue> args) {
+    if (args[0].i < 0 || args[1].i < 0) throw Error("Destination size must not be negative");
+    if (args[2].i < 0 || args[2].i >= int32_t(ResamplingFilters.size()))
+        throw Error("Unknown resampling filter");
+    const FilterEntry& filter = ResamplingFilters[args[2].i];
+    ScratchPicture target(args[0].i, args[1].i);
+    Stretch(*pictures.picture, *target, filter.Kernel, filter.Support);
+    pictures.picture->Assign(target.get());
+}
+
 resampling::PassPrecision PrecisionFor(const resampling::ContributorLists& lists) {
     return lists.fastSafe ? resampling::PassPrecision::Fast : resampling::PassPrecision::Exact;
 }
@@ -221,6 +247,17 @@ void Stretch(PixelBitmap& source, PixelBitmap& destination, ResamplingKernel ker
     const resampling::ContributorLists rows = resampling::BuildContributors(
         destHeight, sourceHeight, resampling::AxisScale(destHeight, sourceHeight), kernel, support);
     resampling::VerticalPass(rows, SpanOf(*intermediate), SpanOf(destination), PrecisionFor(rows));
+}
+
+std::vector<Operation> ResamplingOperations() {
+    return {
+        {"Stretch",
+         {{"DW", ParamKind::Int, "2W", &TwiceWidth},
+          {"DH", ParamKind::Int, "2H", &TwiceHeight},
+          {"FILTER", ParamKind::Filter, "Lanczos3"}},
+         Wiring::IntoNewPicture,
+         &InvokeStretch},
+    };
 }
 
 } // namespace gleamkit::fx

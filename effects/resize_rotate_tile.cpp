@@ -7,6 +7,9 @@
 #include <cstddef>
 #include <vector>
 
+#include "base/error.h"
+#include "effects/families.h"
+
 namespace gleamkit::fx {
 
 namespace {
@@ -99,6 +102,28 @@ void RotatePixel(PixelBitmap& source, long double fx, long double fy, uint8_t* t
     }
 }
 
+ArgValue SameWidth(PixelBitmap& picture) {
+    ArgValue value;
+    value.i = picture.Width();
+    return value;
+}
+
+ArgValue SameHeight(PixelBitmap& picture) {
+    ArgValue value;
+    value.i = picture.Height();
+    return value;
+}
+
+// SmoothResize DW DH: the working picture, resized into a new DW x DH picture,
+// becomes that picture.
+void InvokeSmoothResize(const Pictures& pictures, std::span<const ArgValue> args) {
+    if (args[0].i < 0 || args[1].i < 0) throw Error("Destination size must not be negative");
+    ScratchPicture target(args[0].i, args[1].i);
+    target->SetLayout(BitmapLayout::Bits24);
+    SmoothResize(*pictures.picture, *target);
+    pictures.picture->Assign(target.get());
+}
+
 } // namespace
 
 void SmoothResize(PixelBitmap& source, PixelBitmap& destination) {
@@ -146,6 +171,23 @@ void SmoothRotate(PixelBitmap& source, PixelBitmap& destination, int32_t cx, int
             RotatePixel(source, fx, fy, target + 3 * static_cast<size_t>(x));
         }
     }
+}
+
+std::vector<Operation> ResizeRotateTileOperations() {
+    return {
+        {"SmoothResize",
+         {{"DW", ParamKind::Int, "W", &SameWidth}, {"DH", ParamKind::Int, "H", &SameHeight}},
+         Wiring::IntoNewPicture,
+         &InvokeSmoothResize},
+        {"SmoothRotate",
+         {{"cx", ParamKind::Int, "0"},
+          {"cy", ParamKind::Int, "0"},
+          {"Angle", ParamKind::Float, "33.0"}},
+         Wiring::SourceToPicture,
+         [](const Pictures& pictures, std::span<const ArgValue> args) {
+             SmoothRotate(*pictures.copy, *pictures.picture, args[0].i, args[1].i, args[2].f);
+         }},
+    };
 }
 
 } // namespace gleamkit::fx
