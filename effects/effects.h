@@ -9,8 +9,11 @@
 #pragma once
 
 #include "effects/effect_common.h"
+#include "effects/resampling.h"
 #include "effects/noise_tone.h"
+#include "effects/blur_mosaic.h"
 #include "effects/radial_warp.h"
+#include "effects/resize_rotate_tile.h"
 #include "effects/wave_squeeze.h"
 #include "effects/marble.h"
 #include "effects/registry.h"

@@ -10,8 +10,11 @@
 
 namespace gleamkit::fx {
 
+std::vector<Operation> ResamplingOperations();
 std::vector<Operation> NoiseToneOperations();
+std::vector<Operation> BlurMosaicOperations();
 std::vector<Operation> RadialWarpOperations();
+std::vector<Operation> ResizeRotateTileOperations();
 std::vector<Operation> WaveSqueezeOperations();
 std::vector<Operation> MarbleOperations();
 

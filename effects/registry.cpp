@@ -19,8 +19,11 @@ namespace {
 std::vector<Operation> JoinFamilies() {
     std::vector<Operation> all;
     for (auto family : {
+             ResamplingOperations,
              NoiseToneOperations,
+             BlurMosaicOperations,
              RadialWarpOperations,
+             ResizeRotateTileOperations,
              WaveSqueezeOperations,
              MarbleOperations,
          }) {
@@ -137,10 +140,12 @@ bool ParseArg(ParamKind kind, std::string_view text, ArgValue& out) {
         return ParseColor(text, out.i);
     case ParamKind::Rect:
         return ParseRect(text, out.rect);
-    case ParamKind::Filter:
-        // FIXME: Filter arguments are not read until the resampling family
-        // defines ResamplingFilterIndex; they then go through it into out.i.
-        return false;
+    case ParamKind::Filter: {
+        const int32_t row = ResamplingFilterIndex(text);
+        if (row < 0) return false;
+        out.i = row;
+        return true;
+    }
     }
     return false;
 }

@@ -5,10 +5,13 @@
 // The fast form sums in double precision instead. A byte times a float weight
 // is exact in both formats, and rounding the exact sum to 53 bits and then to
 // a float gives the same float as rounding it to 64 bits and then to a float,
-// except when the 53-bit sum lands exactly on the midpoint between two floats.
-// Every double sum is checked for that bit pattern; a row that shows it even
-// once is recomputed in the exact form. (Weights outside 2^-60 .. 2^60 could
-// reach float denormals or overflow; the caller then takes the exact form.)
+// except when the 53-bit sum was rounded onto the exact midpoint between two
+// floats (ties would then go to even where the exact sum lies to one side).
+// Every double sum is checked for both (the midpoint bit pattern, and
+// whether the addition was exact); a pixel or block of eight values with such
+// a sum is redone in the exact form. (Weights outside 2^-60 ..
+// 2^60 could reach float denormals or overflow; the caller then takes the
+// exact form throughout.)
 #include "effects/resampling_passes.h"
 
 #include <emmintrin.h>
@@ -32,21 +35,24 @@ uint8_t ToChannel(float sum) {
     return static_cast<uint8_t>(Round(sum));
 }
 
-void HorizontalRowExact(const ContributorLists& lists, const uint8_t* source, uint8_t* target) {
-    const int32_t count = lists.Count();
-    for (int32_t i = 0; i < count; ++i) {
-        float blue = 0.0f, green = 0.0f, red = 0.0f;
-        for (int32_t e = lists.first[i]; e < lists.first[i + 1]; ++e) {
-            const uint8_t* pixel = source + 3 * static_cast<size_t>(lists.pixel[e]);
-            const float weight = lists.weight[e];
-            blue = Accumulate(blue, pixel[0], weight);
-            green = Accumulate(green, pixel[1], weight);
-            red = Accumulate(red, pixel[2], weight);
-        }
-        target[3 * i] = ToChannel(blue);
-        target[3 * i + 1] = ToChannel(green);
-        target[3 * i + 2] = ToChannel(red);
+void HorizontalPixelExact(const ContributorLists& lists, int32_t i, const uint8_t* source,
+                          uint8_t* target) {
+    float blue = 0.0f, green = 0.0f, red = 0.0f;
+    for (int32_t e = lists.first[i]; e < lists.first[i + 1]; ++e) {
+        const uint8_t* pixel = source + 3 * static_cast<size_t>(lists.pixel[e]);
+        const float weight = lists.weight[e];
+        blue = Accumulate(blue, pixel[0], weight);
+        green = Accumulate(green, pixel[1], weight);
+        red = Accumulate(red, pixel[2], weight);
     }
+    target[0] = ToChannel(blue);
+    target[1] = ToChannel(green);
+    target[2] = ToChannel(red);
+}
+
+void HorizontalRowExact(const ContributorLists& lists, const uint8_t* source, uint8_t* target) {
+    for (int32_t i = 0; i < lists.Count(); ++i)
+        HorizontalPixelExact(lists, i, source, target + 3 * static_cast<size_t>(i));
 }
 
 // Channel values `begin` .. `end` - 1 of destination row i.
@@ -67,6 +73,26 @@ inline __m128i MidpointLanes(__m128d low, __m128d high) {
         _mm_shuffle_ps(_mm_castpd_ps(low), _mm_castpd_ps(high), _MM_SHUFFLE(2, 0, 2, 0));
     const __m128i dropped = _mm_and_si128(_mm_castps_si128(lowWords), _mm_set1_epi32(0x1FFFFFFF));
     return _mm_cmpeq_epi32(dropped, _mm_set1_epi32(0x10000000));
+}
+
+// All-ones (64-bit) lanes where sum = a + b was rounded. An exact sum gives
+// back b when a is subtracted and a when b is; after a rounded one, taking
+// away the operand of larger magnitude is still exact and leaves the other
+// plus the rounding error, so that comparison fails.
+inline __m128d InexactLanes(__m128d sum, __m128d a, __m128d b) {
+    return _mm_or_pd(_mm_cmpneq_pd(_mm_sub_pd(sum, a), b), _mm_cmpneq_pd(_mm_sub_pd(sum, b), a));
+}
+
+// The lanes where the double sum may round to another float than the
+// extended one: a rounded sum on a midpoint. (Midpoints alone are frequent,
+// since a product has only 32 significant bits, but harmless when exact.)
+inline __m128i SuspectLanes(__m128d sumLow, __m128d sumHigh, __m128d accLow, __m128d accHigh,
+                            __m128d termLow, __m128d termHigh) {
+    const __m128d inexactLow = InexactLanes(sumLow, accLow, termLow);
+    const __m128d inexactHigh = InexactLanes(sumHigh, accHigh, termHigh);
+    const __m128 inexact = _mm_shuffle_ps(_mm_castpd_ps(inexactLow), _mm_castpd_ps(inexactHigh),
+                                          _MM_SHUFFLE(2, 0, 2, 0));
+    return _mm_and_si128(MidpointLanes(sumLow, sumHigh), _mm_castps_si128(inexact));
 }
 
 // A double holding a float value, as the float variable would.
@@ -93,28 +119,40 @@ void WidenRow(const uint8_t* source, int32_t width, double* quads) {
     }
 }
 
-// False when some sum needed the exact form.
-bool HorizontalRowFast(const ContributorLists& lists, const double* quads, uint8_t* target) {
-    const int32_t count = lists.Count();
-    __m128i midpoints = _mm_setzero_si128();
-    for (int32_t i = 0; i < count; ++i) {
-        __m128d blueGreen = _mm_setzero_pd();
-        __m128d redPad = _mm_setzero_pd();
-        for (int32_t e = lists.first[i]; e < lists.first[i + 1]; ++e) {
-            const double* pixel = quads + 4 * static_cast<size_t>(lists.pixel[e]);
-            const __m128d weight = _mm_set1_pd(lists.weight[e]);
-            const __m128d sumLow = _mm_add_pd(blueGreen, _mm_mul_pd(_mm_load_pd(pixel), weight));
-            const __m128d sumHigh = _mm_add_pd(redPad, _mm_mul_pd(_mm_load_pd(pixel + 2), weight));
-            midpoints = _mm_or_si128(midpoints, MidpointLanes(sumLow, sumHigh));
-            blueGreen = RoundToFloat(sumLow);
-            redPad = RoundToFloat(sumHigh);
-        }
-        const int32_t packed = PackChannels(blueGreen, redPad);
-        target[3 * i] = static_cast<uint8_t>(packed);
-        target[3 * i + 1] = static_cast<uint8_t>(packed >> 8);
-        target[3 * i + 2] = static_cast<uint8_t>(packed >> 16);
+// Destination pixel i of a row; false (nothing written) when a sum is suspect.
+inline bool HorizontalPixelFast(const ContributorLists& lists, int32_t i, const double* quads,
+                                uint8_t* target) {
+    __m128d blueGreen = _mm_setzero_pd();
+    __m128d redPad = _mm_setzero_pd();
+    __m128i suspects = _mm_setzero_si128();
+    for (int32_t e = lists.first[i]; e < lists.first[i + 1]; ++e) {
+        const double* pixel = quads + 4 * static_cast<size_t>(lists.pixel[e]);
+        const __m128d weight = _mm_set1_pd(lists.weight[e]);
+        const __m128d termLow = _mm_mul_pd(_mm_load_pd(pixel), weight);
+        const __m128d termHigh = _mm_mul_pd(_mm_load_pd(pixel + 2), weight);
+        const __m128d sumLow = _mm_add_pd(blueGreen, termLow);
+        const __m128d sumHigh = _mm_add_pd(redPad, termHigh);
+        suspects = _mm_or_si128(
+            suspects, SuspectLanes(sumLow, sumHigh, blueGreen, redPad, termLow, termHigh));
+        blueGreen = RoundToFloat(sumLow);
+        redPad = RoundToFloat(sumHigh);
     }
-    return _mm_movemask_epi8(midpoints) == 0;
+    if (_mm_movemask_epi8(suspects) != 0) return false;
+    const int32_t packed = PackChannels(blueGreen, redPad);
+    target[0] = static_cast<uint8_t>(packed);
+    target[1] = static_cast<uint8_t>(packed >> 8);
+    target[2] = static_cast<uint8_t>(packed >> 16);
+    return true;
+}
+
+void HorizontalRowFast(const ContributorLists& lists, const double* quads, const uint8_t* source,
+                       uint8_t* target) {
+    const int32_t count = lists.Count();
+    for (int32_t i = 0; i < count; ++i) {
+        uint8_t* pixel = target + 3 * static_cast<size_t>(i);
+        if (!HorizontalPixelFast(lists, i, quads, pixel))
+            HorizontalPixelExact(lists, i, source, pixel);
+    }
 }
 
 // Eight channel values as doubles, in four registers of two.
@@ -130,9 +168,38 @@ inline void WidenEight(const uint8_t* bytes, __m128d (&values)[4]) {
     values[3] = _mm_cvtepi32_pd(_mm_shuffle_epi32(high, _MM_SHUFFLE(1, 0, 3, 2)));
 }
 
-// Destination row i in blocks of eight channel values; the last few values of
-// the row go through the exact form. False when some sum needed the exact form.
-bool VerticalRowFast(const ContributorLists& lists, const RowSpan& source, int32_t i,
+// Channel values c .. c + 7 of a destination row from the source rows of its
+// list; false (nothing written) when a sum is suspect.
+inline bool VerticalBlockFast(const uint8_t* const* rows, const float* weights, int32_t entries,
+                              int32_t c, uint8_t* target) {
+    __m128d sums[4] = {_mm_setzero_pd(), _mm_setzero_pd(), _mm_setzero_pd(), _mm_setzero_pd()};
+    __m128i suspects = _mm_setzero_si128();
+    for (int32_t k = 0; k < entries; ++k) {
+        __m128d terms[4];
+        WidenEight(rows[k] + c, terms);
+        const __m128d weight = _mm_set1_pd(weights[k]);
+        __m128d next[4];
+        for (int lane = 0; lane < 4; ++lane) {
+            terms[lane] = _mm_mul_pd(terms[lane], weight);
+            next[lane] = _mm_add_pd(sums[lane], terms[lane]);
+        }
+        suspects = _mm_or_si128(
+            suspects, SuspectLanes(next[0], next[1], sums[0], sums[1], terms[0], terms[1]));
+        suspects = _mm_or_si128(
+            suspects, SuspectLanes(next[2], next[3], sums[2], sums[3], terms[2], terms[3]));
+        for (int lane = 0; lane < 4; ++lane) sums[lane] = RoundToFloat(next[lane]);
+    }
+    if (_mm_movemask_epi8(suspects) != 0) return false;
+    const int32_t first = PackChannels(sums[0], sums[1]);
+    const int32_t second = PackChannels(sums[2], sums[3]);
+    __builtin_memcpy(target + c, &first, 4);
+    __builtin_memcpy(target + c + 4, &second, 4);
+    return true;
+}
+
+// Destination row i in blocks of eight channel values; a suspect block is
+// redone in the exact form, as are the last few values of the row.
+void VerticalRowFast(const ContributorLists& lists, const RowSpan& source, int32_t i,
                      std::vector<const uint8_t*>& rows, uint8_t* target) {
     const int32_t begin = lists.first[i];
     const int32_t entries = lists.first[i + 1] - begin;
@@ -141,28 +208,12 @@ bool VerticalRowFast(const ContributorLists& lists, const RowSpan& source, int32
     const float* weights = lists.weight.data() + begin;
 
     const int32_t values = 3 * source.width;
-    __m128i midpoints = _mm_setzero_si128();
     int32_t c = 0;
     for (; c + 8 <= values; c += 8) {
-        __m128d sums[4] = {_mm_setzero_pd(), _mm_setzero_pd(), _mm_setzero_pd(), _mm_setzero_pd()};
-        for (int32_t k = 0; k < entries; ++k) {
-            __m128d samples[4];
-            WidenEight(rows[k] + c, samples);
-            const __m128d weight = _mm_set1_pd(weights[k]);
-            __m128d next[4];
-            for (int lane = 0; lane < 4; ++lane)
-                next[lane] = _mm_add_pd(sums[lane], _mm_mul_pd(samples[lane], weight));
-            midpoints = _mm_or_si128(midpoints, MidpointLanes(next[0], next[1]));
-            midpoints = _mm_or_si128(midpoints, MidpointLanes(next[2], next[3]));
-            for (int lane = 0; lane < 4; ++lane) sums[lane] = RoundToFloat(next[lane]);
-        }
-        const int32_t first = PackChannels(sums[0], sums[1]);
-        const int32_t second = PackChannels(sums[2], sums[3]);
-        __builtin_memcpy(target + c, &first, 4);
-        __builtin_memcpy(target + c + 4, &second, 4);
+        if (!VerticalBlockFast(rows.data(), weights, entries, c, target))
+            VerticalRowExact(lists, source, i, target, c, c + 8);
     }
     VerticalRowExact(lists, source, i, target, c, values);
-    return _mm_movemask_epi8(midpoints) == 0;
 }
 
 } // namespace
@@ -177,8 +228,7 @@ void HorizontalPass(const ContributorLists& lists, const RowSpan& source, const 
     std::vector<double> quads(4 * static_cast<size_t>(source.width));
     for (int32_t y = 0; y < source.height; ++y) {
         WidenRow(source.Row(y), source.width, quads.data());
-        if (!HorizontalRowFast(lists, quads.data(), target.Row(y)))
-            HorizontalRowExact(lists, source.Row(y), target.Row(y));
+        HorizontalRowFast(lists, quads.data(), source.Row(y), target.Row(y));
     }
 }
 
@@ -188,8 +238,10 @@ void VerticalPass(const ContributorLists& lists, const RowSpan& source, const Ro
     std::vector<const uint8_t*> rows;
     for (int32_t i = 0; i < target.height; ++i) {
         uint8_t* row = target.Row(i);
-        if (precision == PassPrecision::Exact || !VerticalRowFast(lists, source, i, rows, row))
+        if (precision == PassPrecision::Exact)
             VerticalRowExact(lists, source, i, row, 0, values);
+        else
+            VerticalRowFast(lists, source, i, rows, row);
     }
 }
 
