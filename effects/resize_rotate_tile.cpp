@@ -1,13 +1,15 @@
-// SmoothResize and SmoothRotate. SmoothResize walks 15-bit fixed-point
+// SmoothResize, SmoothRotate and Tile. SmoothResize walks 15-bit fixed-point
 // positions (0x8000 stands for one pixel) with integer weights that add up to
 // 0x8000; SmoothRotate maps every destination pixel back into the source at
-// extended precision, with its sine and cosine held as doubles.
+// extended precision, with its sine and cosine held as doubles; Tile resamples
+// once and copies the tile with the platform's block transfer.
 #include "effects/resize_rotate_tile.h"
 
 #include <cstddef>
 #include <vector>
 
 #include "base/error.h"
+#include "bitmap/canvas.h"
 #include "effects/families.h"
 
 namespace gleamkit::fx {
@@ -114,6 +116,9 @@ ArgValue SameHeight(PixelBitmap& picture) {
     return value;
 }
 
+// A tile smaller than this in either direction is not worth repeating.
+constexpr int32_t kSmallestTile = 5;
+
 // SmoothResize DW DH: the working picture, resized into a new DW x DH picture,
 // becomes that picture.
 void InvokeSmoothResize(const Pictures& pictures, std::span<const ArgValue> args) {
@@ -173,6 +178,23 @@ void SmoothRotate(PixelBitmap& source, PixelBitmap& destination, int32_t cx, int
     }
 }
 
+void Tile(PixelBitmap& source, PixelBitmap& destination, int32_t amount) {
+    destination.Assign(&source);
+    if (amount <= 0) return;
+    const int32_t tileWidth = source.Width() / amount;
+    const int32_t tileHeight = source.Height() / amount;
+    if (tileWidth < kSmallestTile || tileHeight < kSmallestTile) return;
+
+    ScratchPicture tile(tileWidth, tileHeight);
+    tile->SetLayout(BitmapLayout::Bits24);
+    SmoothResize(source, *tile);
+    bitmap::Canvas* canvas = destination.Canvas();
+    if (canvas == nullptr) return;
+    const HDC context = canvas->Handle();
+    for (int32_t i = 0; i < amount; ++i)
+        for (int32_t j = 0; j < amount; ++j) tile->Draw(context, j * tileWidth, i * tileHeight);
+}
+
 std::vector<Operation> ResizeRotateTileOperations() {
     return {
         {"SmoothResize",
@@ -186,6 +208,12 @@ std::vector<Operation> ResizeRotateTileOperations() {
          Wiring::SourceToPicture,
          [](const Pictures& pictures, std::span<const ArgValue> args) {
              SmoothRotate(*pictures.copy, *pictures.picture, args[0].i, args[1].i, args[2].f);
+         }},
+        {"Tile",
+         {{"Amount", ParamKind::Int, "8"}},
+         Wiring::SourceToPicture,
+         [](const Pictures& pictures, std::span<const ArgValue> args) {
+             Tile(*pictures.copy, *pictures.picture, args[0].i);
          }},
     };
 }

@@ -1,10 +1,11 @@
 // Two-picture effects built on bilinear interpolation of four neighbouring
 // source pixels: SmoothResize (15-bit fixed-point weights, the library's fast
-// resampler) and SmoothRotate (extended-precision weights).
+// resampler), SmoothRotate (extended-precision weights) and Tile (a shrunken
+// copy repeated over the picture).
 //
-// Both read `source` and write `destination`, which must be another picture;
-// pictures in other layouts are converted to Bits24 first. Neither raises an
-// error.
+// Each reads `source` and writes `destination`, which must be another picture.
+// SmoothResize and SmoothRotate convert pictures in other layouts to Bits24
+// first. None raises an error.
 #pragma once
 
 #include <cstdint>
@@ -29,5 +30,14 @@ void SmoothResize(PixelBitmap& source, PixelBitmap& destination);
 // outside. The desktop program passes (copy, picture, 0, 0, 33.0).
 void SmoothRotate(PixelBitmap& source, PixelBitmap& destination, int32_t cx, int32_t cy,
                   long double angle);
+
+// Makes `destination` a copy of `source` (Assign: same size and layout), then,
+// when amount > 0 and the source is at least 5 x amount pixels wide and high,
+// shrinks the source with SmoothResize into a tile of (SW div amount) x
+// (SH div amount) and draws it amount x amount times over the destination's
+// canvas, row by row from the top-left corner. The strips right of and below
+// the tiles keep the copied source. The source is converted to Bits24.
+// The desktop program passes a copy of the working picture, the picture and 8.
+void Tile(PixelBitmap& source, PixelBitmap& destination, int32_t amount);
 
 } // namespace gleamkit::fx

@@ -1,10 +1,12 @@
-// SmoothResize and SmoothRotate: fixed-point positions and weights, the
-// one-pixel and empty edges, exact quarter turns and untouched pixels.
+// SmoothResize, SmoothRotate and Tile: fixed-point positions and weights, the
+// one-pixel and empty edges, exact quarter turns, untouched pixels, and the
+// tile grid with its leftover strips.
 #include "effects/resize_rotate_tile.h"
 
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <tuple>
 
 #include "effects/tests/resample_pictures.h"
 
@@ -125,6 +127,60 @@ TEST(SmoothRotate, ExtremeCentresAndEmptyPicturesAreSafe) {
     SmoothRotate(*empty, *target, 0, 0, 10.0L);
     SmoothRotate(*source, *empty, 0, 0, 10.0L);
     EXPECT_EQ(Channel(*target, 2, 2, 0), 1);
+}
+
+// Every tile of the grid equals the shrunken source; the rest is the source.
+::testing::AssertionResult TiledLike(PixelBitmap& source, PixelBitmap& tiled, int32_t amount) {
+    const int32_t tileWidth = source.Width() / amount;
+    const int32_t tileHeight = source.Height() / amount;
+    Picture tile = FlatPicture(tileWidth, tileHeight, 0, 0, 0);
+    Picture copy = CopyOf(source);
+    SmoothResize(*copy, *tile);
+    for (int32_t y = 0; y < source.Height(); ++y)
+        for (int32_t x = 0; x < source.Width(); ++x) {
+            const bool inGrid = x < amount * tileWidth && y < amount * tileHeight;
+            const Color expected =
+                inGrid ? tile->PixelAt(x % tileWidth, y % tileHeight) : source.PixelAt(x, y);
+            if (tiled.PixelAt(x, y) != expected)
+                return ::testing::AssertionFailure() << "pixel (" << x << ", " << y << ")";
+        }
+    return ::testing::AssertionSuccess();
+}
+
+TEST(Tile, EightOnFourHundredByThreeHundredDrawsSixtyFourTiles) {
+    // Tiles of 50 x 37 cover 400 x 296; the bottom four rows stay the source.
+    Picture source = NoisePicture(400, 300, 23);
+    Picture target = FlatPicture(10, 10, 0, 0, 0);
+    Tile(*source, *target, 8);
+    EXPECT_EQ(target->Width(), 400);
+    EXPECT_EQ(target->Height(), 300);
+    EXPECT_TRUE(TiledLike(*source, *target, 8));
+    EXPECT_EQ(target->PixelAt(0, 37), target->PixelAt(0, 0));
+    EXPECT_EQ(target->PixelAt(350, 259), target->PixelAt(0, 0));
+}
+
+TEST(Tile, TooSmallTilesLeaveACopyOfTheSource) {
+    for (const auto& [w, h, amount] : {std::tuple{39, 60, 8}, std::tuple{60, 39, 8},
+                                       std::tuple{60, 60, 0}, std::tuple{60, 60, -2}}) {
+        Picture source = NoisePicture(w, h, 5);
+        Picture target = FlatPicture(3, 3, 0, 0, 0);
+        Tile(*source, *target, amount);
+        EXPECT_TRUE(SamePixels(*source, *target)) << w << "x" << h << " / " << amount;
+    }
+    Picture empty(bitmap::NewPixelBitmap(0, 0));
+    Picture target = FlatPicture(3, 3, 0, 0, 0);
+    Tile(*empty, *target, 8);
+    EXPECT_EQ(target->Width(), 0);
+}
+
+TEST(Tile, TheDestinationKeepsTheSourceLayout) {
+    Picture source = NoisePicture(61, 45, 9);
+    source->SetLayout(bitmap::BitmapLayout::Bits32);
+    Picture reference = CopyOf(*source);
+    Picture target = FlatPicture(3, 3, 0, 0, 0);
+    Tile(*source, *target, 3);
+    EXPECT_EQ(target->Layout(), bitmap::BitmapLayout::Bits32);
+    EXPECT_TRUE(TiledLike(*reference, *target, 3));
 }
 
 } // namespace
