@@ -1,54 +1,39 @@
-// File handles over POSIX descriptors. Each open file lives in a slot of one
-// table; its handle carries a kind tag, the slot index and the slot's
-// generation, so a closed or foreign handle never reaches a live descriptor.
+// File handles over POSIX descriptors, kept in the platform's typed handle
+// table: a closed, stale or foreign handle finds no file and the call fails.
 #include "platform/kernel/files.h"
 
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <vector>
+
+#include "platform/handle_table.h"
 
 namespace {
 
-struct FileSlot {
-    int descriptor = -1;
-    uint32_t generation = 0;
-    bool canRead = false;
+// One open file; closing happens when the table lets it go.
+struct OpenFile {
+    OpenFile(int descriptorIn, bool canReadIn) : descriptor(descriptorIn), canRead(canReadIn) {}
+    ~OpenFile() { close(descriptor); }
+    OpenFile(const OpenFile&) = delete;
+    OpenFile& operator=(const OpenFile&) = delete;
+
+    int descriptor;
+    bool canRead;
 };
 
-// Handle value: tag in bits 48-63, generation in bits 24-47, slot in 0-23.
-constexpr uint64_t kFileTag = 0x4B46;
-constexpr uint64_t kIndexMask = 0xFFFFFF;
-constexpr uint64_t kGenerationMask = 0xFFFFFF;
-constexpr size_t kMaxSlots = kIndexMask + 1;
-
-std::vector<FileSlot> g_slots;
-
-HANDLE EncodeHandle(size_t index, uint32_t generation) {
-    const uint64_t value = (kFileTag << 48) | ((generation & kGenerationMask) << 24) | index;
-    return reinterpret_cast<HANDLE>(static_cast<uintptr_t>(value));
+HandleTable<OpenFile>& Files() {
+    static HandleTable<OpenFile> files(HandleTag::File);
+    return files;
 }
 
-// The live slot a handle names, or nullptr (last error set) when it names none.
-FileSlot* SlotOf(HANDLE handle) {
-    const uint64_t value = reinterpret_cast<uintptr_t>(handle);
-    const uint64_t index = value & kIndexMask;
-    const uint64_t generation = (value >> 24) & kGenerationMask;
-    if ((value >> 48) == kFileTag && index < g_slots.size()) {
-        FileSlot& slot = g_slots[index];
-        if (slot.descriptor >= 0 && (slot.generation & kGenerationMask) == generation) return &slot;
-    }
-    SetLastError(ERROR_INVALID_HANDLE);
-    return nullptr;
-}
-
-size_t FreeSlotIndex() {
-    for (size_t i = 0; i < g_slots.size(); ++i)
-        if (g_slots[i].descriptor < 0) return i;
-    g_slots.emplace_back();
-    return g_slots.size() - 1;
+// The open file a handle names, or nullptr (last error set) when it names none.
+OpenFile* SlotOf(HANDLE handle) {
+    OpenFile* file = Files().Find(reinterpret_cast<uintptr_t>(handle));
+    if (!file) SetLastError(ERROR_INVALID_HANDLE);
+    return file;
 }
 
 DWORD ErrorFromErrno(int error, bool creating) {
@@ -111,12 +96,6 @@ HANDLE CreateFileA(LPCSTR fileName, DWORD desiredAccess, DWORD, LPSECURITY_ATTRI
         SetLastError(ERROR_INVALID_PARAMETER);
         return INVALID_HANDLE_VALUE;
     }
-    const size_t index = FreeSlotIndex();
-    if (index >= kMaxSlots) {
-        g_slots.pop_back();
-        SetLastError(ERROR_TOO_MANY_OPEN_FILES);
-        return INVALID_HANDLE_VALUE;
-    }
     const bool existed = (flags & O_CREAT) && FileExists(fileName);
     int descriptor;
     do {
@@ -132,19 +111,22 @@ HANDLE CreateFileA(LPCSTR fileName, DWORD desiredAccess, DWORD, LPSECURITY_ATTRI
         SetLastError(ERROR_ACCESS_DENIED);
         return INVALID_HANDLE_VALUE;
     }
-    FileSlot& slot = g_slots[index];
-    slot.descriptor = descriptor;
-    slot.canRead = (desiredAccess & GENERIC_READ) != 0;
+    const uintptr_t handle =
+        Files().Insert(std::make_unique<OpenFile>(descriptor, (desiredAccess & GENERIC_READ) != 0));
+    if (handle == 0) {
+        SetLastError(ERROR_TOO_MANY_OPEN_FILES);
+        return INVALID_HANDLE_VALUE;
+    }
     const bool reportsExisting =
         existed && (creationDisposition == OPEN_ALWAYS || creationDisposition == CREATE_ALWAYS);
     SetLastError(reportsExisting ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS);
-    return EncodeHandle(index, slot.generation);
+    return reinterpret_cast<HANDLE>(handle);
 }
 
 BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD bytesToRead, LPDWORD bytesRead,
               LPOVERLAPPED overlapped) {
     if (bytesRead) *bytesRead = 0;
-    FileSlot* slot = SlotOf(file);
+    OpenFile* slot = SlotOf(file);
     if (!slot) return FALSE;
     if (overlapped || (!buffer && bytesToRead != 0)) {
         SetLastError(ERROR_INVALID_PARAMETER);
@@ -172,7 +154,7 @@ BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD bytesToRead, LPDWORD bytesRead,
 }
 
 DWORD SetFilePointer(HANDLE file, LONG distanceToMove, PLONG distanceToMoveHigh, DWORD moveMethod) {
-    FileSlot* slot = SlotOf(file);
+    OpenFile* slot = SlotOf(file);
     if (!slot) return INVALID_SET_FILE_POINTER;
     int64_t distance = distanceToMove;
     if (distanceToMoveHigh) {
@@ -215,7 +197,7 @@ DWORD SetFilePointer(HANDLE file, LONG distanceToMove, PLONG distanceToMoveHigh,
 }
 
 DWORD GetFileSize(HANDLE file, LPDWORD fileSizeHigh) {
-    FileSlot* slot = SlotOf(file);
+    OpenFile* slot = SlotOf(file);
     if (!slot) return INVALID_FILE_SIZE;
     struct stat info;
     if (fstat(slot->descriptor, &info) != 0) {
@@ -229,11 +211,9 @@ DWORD GetFileSize(HANDLE file, LPDWORD fileSizeHigh) {
 }
 
 BOOL CloseHandle(HANDLE object) {
-    FileSlot* slot = SlotOf(object);
-    if (!slot) return FALSE;
-    close(slot->descriptor);
-    slot->descriptor = -1;
-    slot->canRead = false;
-    ++slot->generation;
+    if (!Files().Remove(reinterpret_cast<uintptr_t>(object))) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
     return TRUE;
 }
