@@ -273,6 +273,15 @@ uint8_t* PixelBitmap::ScanLine(int32_t y) {
 bool PixelBitmap::Assign(PixelBitmap* source) {
     // Copying a picture onto itself keeps it: clearing first would lose it.
     if (source == this) return !Empty();
+    // Separate rows of the very size the copy needs are kept for it: fresh
+    // memory would cost its first touch again (an undo copy per command).
+    uint8_t* reused = nullptr;
+    if (source && !source->Empty() && source->m_storageKind == StorageKind::Dib && !m_handle &&
+        m_rowMemory && m_rowMemorySize == source->m_rowMemorySize) {
+        reused = m_rowMemory;
+        m_rowMemory = nullptr;
+        m_rowMemorySize = 0;
+    }
     Clear();
     if (!source || source->Empty()) return false;
     m_width = source->m_width;
@@ -287,7 +296,7 @@ bool PixelBitmap::Assign(PixelBitmap* source) {
         return true;
     }
     const auto size = static_cast<size_t>(source->m_rowMemorySize);
-    uint8_t* memory = AllocatePixelMemory(size, Zeroed::No);
+    uint8_t* memory = reused ? reused : AllocatePixelMemory(size, Zeroed::No);
     if (!memory && size != 0) throw std::bad_alloc();
     if (size != 0) std::memcpy(memory, source->m_rowMemory, size);
     m_headerBlock = new uint8_t[kHeaderBlockSize];

@@ -178,6 +178,22 @@ TEST(PixelBitmapTest, AssignCopiesHeaderAndRowsButNotTheHandle) {
     EXPECT_FALSE(copy->Assign(nullptr));
 }
 
+TEST(PixelBitmapTest, RepeatedAssignOfTheSameSizeReusesTheRows) {
+    Picture first(NewPicture24(6, 4, Pattern));
+    Picture second(NewPicture24(6, 4, [](int32_t x, int32_t y) { return Pattern(y, x); }));
+    Picture copy(NewPixelBitmap(0, 0));
+    ASSERT_TRUE(copy->Assign(first.get()));
+    const uint8_t* rows = copy->RowMemory();
+    ASSERT_TRUE(copy->Assign(second.get()));
+    EXPECT_EQ(copy->RowMemory(), rows);
+    EXPECT_TRUE(SamePixels(*second, *copy));
+    // A different size gets memory of its own size.
+    Picture small(NewPicture24(2, 2, Pattern));
+    ASSERT_TRUE(copy->Assign(small.get()));
+    EXPECT_EQ(copy->RowMemorySize(), 16);
+    EXPECT_TRUE(SamePixels(*small, *copy));
+}
+
 TEST(PixelBitmapTest, AssignCopiesDeviceBitmapsAndKeepsAPictureAssignedToItself) {
     Picture source(NewPicture24(3, 3, Pattern));
     source->SetLayout(BitmapLayout::Device);
