@@ -17,6 +17,8 @@ std::vector<Operation> RadialWarpOperations();
 std::vector<Operation> ResizeRotateTileOperations();
 std::vector<Operation> WaveSqueezeOperations();
 std::vector<Operation> MarbleOperations();
+std::vector<Operation> ConvolutionOperations();
+std::vector<Operation> ChannelToneOperations();
 
 // Position of a ResamplingFilters row given by its name ("Lanczos3") or its
 // position as decimal text; -1 when there is none. Defined by the resampling

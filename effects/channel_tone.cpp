@@ -1,0 +1,282 @@
+// Channel and tone operations: FilterRed/Green/Blue, FilterXRed/Green/Blue,
+// KeepRed/Green/Blue, ExtractColor, ExcludeColor, Posterize, Solarize. Each
+// maps a pixel on its own; where the new value depends on one channel byte
+// only, it is computed once per byte value into a 256-entry table, which keeps
+// the floating-point rounding exactly as defined while the pixel loop stays
+// integer.
+#include "effects/channel_tone.h"
+
+#include <array>
+#include <cmath>
+#include <string>
+
+#include "base/error.h"
+#include "effects/effect_common.h"
+#include "effects/families.h"
+
+namespace gleamkit::fx {
+
+namespace {
+
+using ByteTable = std::array<uint8_t, 256>;
+
+// Byte offsets of the channels inside a Bgr24 pixel.
+constexpr size_t kBlue = 0;
+constexpr size_t kGreen = 1;
+constexpr size_t kRed = 2;
+
+// True when the picture has 24-bit rows to work on.
+bool HasRows24(PixelBitmap& picture) {
+    return picture.Width() > 0 && picture.Height() > 0 && picture.Layout() == BitmapLayout::Bits24;
+}
+
+size_t RowBytes(const PixelBitmap& picture) {
+    return 3 * static_cast<size_t>(picture.Width());
+}
+
+// The low 8 bits of Round(x), with Round giving a 64-bit integer as the
+// processor's conversion does. Outside the 64-bit range (and for NaN) that
+// conversion yields its "integer indefinite" value 0x8000000000000000, whose
+// low byte is 0.
+uint8_t LowByteOfRound(long double x) {
+    const long double rounded = std::nearbyintl(x);
+    if (!(rounded >= -9223372036854775808.0L && rounded < 9223372036854775808.0L)) return 0;
+    return static_cast<uint8_t>(static_cast<uint64_t>(static_cast<int64_t>(rounded)));
+}
+
+enum class OtherChannels { Clear, Keep };
+
+// Maps one channel of every pixel through `table`; the other two channels are
+// cleared or kept.
+void MapChannel(PixelBitmap& picture, size_t channel, const ByteTable& table,
+                OtherChannels others) {
+    if (!HasRows24(picture)) return;
+    const size_t rowBytes = RowBytes(picture);
+    for (int32_t y = 0; y < picture.Height(); ++y) {
+        uint8_t* row = picture.ScanLine(y);
+        if (others == OtherChannels::Clear) {
+            for (size_t i = 0; i < rowBytes; i += 3) {
+                const uint8_t kept = table[row[i + channel]];
+                row[i + kBlue] = 0;
+                row[i + kGreen] = 0;
+                row[i + kRed] = 0;
+                row[i + channel] = kept;
+            }
+        } else {
+            for (size_t i = channel; i < rowBytes; i += 3) row[i] = table[row[i]];
+        }
+    }
+}
+
+void ThresholdFilter(PixelBitmap& picture, size_t channel, uint8_t low, uint8_t high,
+                     OtherChannels others) {
+    EnsureBits24(picture);
+    ByteTable table{};
+    for (int32_t v = 0; v < 256; ++v) table[v] = (low < v && v < high) ? 255 : 0;
+    MapChannel(picture, channel, table, others);
+}
+
+void KeepChannel(PixelBitmap& picture, size_t channel, long double factor) {
+    EnsureBits24(picture);
+    ByteTable table{};
+    for (int32_t v = 0; v < 256; ++v)
+        table[v] = LowByteOfRound(factor * static_cast<long double>(v));
+    MapChannel(picture, channel, table, OtherChannels::Clear);
+}
+
+enum class Matching { Keep, Clear };
+
+// Blackens the pixels that match `color` exactly (Matching::Clear) or those
+// that do not (Matching::Keep).
+void SelectColor(PixelBitmap& picture, Color color, Matching matching) {
+    const Color rgb = ResolveColor(color);
+    const uint8_t red = static_cast<uint8_t>(rgb & 0xFF);
+    const uint8_t green = static_cast<uint8_t>((rgb >> 8) & 0xFF);
+    const uint8_t blue = static_cast<uint8_t>((rgb >> 16) & 0xFF);
+    EnsureBits24(picture);
+    if (!HasRows24(picture)) return;
+    const bool clearMatches = matching == Matching::Clear;
+    const size_t rowBytes = RowBytes(picture);
+    for (int32_t y = 0; y < picture.Height(); ++y) {
+        uint8_t* row = picture.ScanLine(y);
+        for (size_t i = 0; i < rowBytes; i += 3) {
+            const bool matches =
+                row[i + kBlue] == blue && row[i + kGreen] == green && row[i + kRed] == red;
+            if (matches == clearMatches) {
+                row[i + kBlue] = 0;
+                row[i + kGreen] = 0;
+                row[i + kRed] = 0;
+            }
+        }
+    }
+}
+
+// Converts both pictures and answers the size of their top-left overlap; a
+// destination smaller than the source is written only where it has pixels.
+struct Overlap {
+    int32_t width;
+    int32_t height;
+};
+
+Overlap PrepareSourceAndDestination(PixelBitmap& source, PixelBitmap& destination) {
+    EnsureBits24(source);
+    EnsureBits24(destination);
+    if (!HasRows24(source) || !HasRows24(destination)) return {0, 0};
+    return {Min(source.Width(), destination.Width()), Min(source.Height(), destination.Height())};
+}
+
+} // namespace
+
+void FilterRed(PixelBitmap& picture, uint8_t low, uint8_t high) {
+    ThresholdFilter(picture, kRed, low, high, OtherChannels::Clear);
+}
+
+void FilterGreen(PixelBitmap& picture, uint8_t low, uint8_t high) {
+    ThresholdFilter(picture, kGreen, low, high, OtherChannels::Clear);
+}
+
+void FilterBlue(PixelBitmap& picture, uint8_t low, uint8_t high) {
+    ThresholdFilter(picture, kBlue, low, high, OtherChannels::Clear);
+}
+
+void FilterXRed(PixelBitmap& picture, uint8_t low, uint8_t high) {
+    ThresholdFilter(picture, kRed, low, high, OtherChannels::Keep);
+}
+
+void FilterXGreen(PixelBitmap& picture, uint8_t low, uint8_t high) {
+    ThresholdFilter(picture, kGreen, low, high, OtherChannels::Keep);
+}
+
+void FilterXBlue(PixelBitmap& picture, uint8_t low, uint8_t high) {
+    ThresholdFilter(picture, kBlue, low, high, OtherChannels::Keep);
+}
+
+void KeepRed(PixelBitmap& picture, long double factor) {
+    KeepChannel(picture, kRed, factor);
+}
+
+void KeepGreen(PixelBitmap& picture, long double factor) {
+    KeepChannel(picture, kGreen, factor);
+}
+
+void KeepBlue(PixelBitmap& picture, long double factor) {
+    KeepChannel(picture, kBlue, factor);
+}
+
+void ExtractColor(PixelBitmap& picture, Color color) {
+    SelectColor(picture, color, Matching::Keep);
+}
+
+void ExcludeColor(PixelBitmap& picture, Color color) {
+    SelectColor(picture, color, Matching::Clear);
+}
+
+void Posterize(PixelBitmap& source, PixelBitmap& destination, int32_t amount) {
+    // A zero amount would divide by zero at the first pixel; refuse it before
+    // anything changes.
+    if (amount == 0) throw Error("Posterize amount must not be 0");
+    ByteTable table{};
+    for (int32_t v = 0; v < 256; ++v) {
+        // |v / amount| <= 255, so the rounded quotient and the product are small.
+        const long double quotient =
+            std::nearbyintl(static_cast<long double>(v) / static_cast<long double>(amount));
+        const int64_t product = static_cast<int64_t>(quotient) * amount;
+        table[v] = static_cast<uint8_t>(static_cast<uint64_t>(product));
+    }
+    const Overlap overlap = PrepareSourceAndDestination(source, destination);
+    const size_t rowBytes = 3 * static_cast<size_t>(overlap.width);
+    for (int32_t y = 0; y < overlap.height; ++y) {
+        const uint8_t* from = source.ScanLine(y);
+        uint8_t* to = destination.ScanLine(y);
+        for (size_t i = 0; i < rowBytes; ++i) to[i] = table[from[i]];
+    }
+}
+
+void Solarize(PixelBitmap& source, PixelBitmap& destination, int32_t threshold) {
+    const Overlap overlap = PrepareSourceAndDestination(source, destination);
+    const size_t rowBytes = 3 * static_cast<size_t>(overlap.width);
+    for (int32_t y = 0; y < overlap.height; ++y) {
+        const uint8_t* from = source.ScanLine(y);
+        uint8_t* to = destination.ScanLine(y);
+        for (size_t i = 0; i < rowBytes; i += 3) {
+            const uint8_t blue = from[i + kBlue], green = from[i + kGreen], red = from[i + kRed];
+            const int32_t mean = (blue + green + red) / 3;
+            const bool invert = mean > threshold;
+            to[i + kBlue] = invert ? static_cast<uint8_t>(255 - blue) : blue;
+            to[i + kGreen] = invert ? static_cast<uint8_t>(255 - green) : green;
+            to[i + kRed] = invert ? static_cast<uint8_t>(255 - red) : red;
+        }
+    }
+}
+
+namespace {
+
+uint8_t ByteArg(const ArgValue& arg, const char* name) {
+    if (arg.i < 0 || arg.i > 255) throw Error(std::string(name) + " must be 0...255");
+    return static_cast<uint8_t>(arg.i);
+}
+
+template <void (*Filter)(PixelBitmap&, uint8_t, uint8_t)>
+Operation FilterRow(std::string_view name) {
+    return {name,
+            {{"low", ParamKind::Int, "10"}, {"high", ParamKind::Int, "200"}},
+            Wiring::OnePicture,
+            [](const Pictures& p, std::span<const ArgValue> a) {
+                Filter(*p.picture, ByteArg(a[0], "low"), ByteArg(a[1], "high"));
+            }};
+}
+
+template <void (*Keep)(PixelBitmap&, long double)> Operation KeepRow(std::string_view name) {
+    return {name,
+            {{"factor", ParamKind::Float, "0.8"}},
+            Wiring::OnePicture,
+            [](const Pictures& p, std::span<const ArgValue> a) { Keep(*p.picture, a[0].f); }};
+}
+
+// The desktop program excludes the colour of the picture's pixel at (10, 10),
+// read just before the operation. The colour value -1 (0xFFFFFFFF, which is no
+// plain colour) stands for that pixel, so the default reproduces the program;
+// on a picture of 10 pixels or less across or down, PixelAt answers -1 itself,
+// exactly the value the program passes then.
+constexpr Color kPixelAtTenTen = -1;
+
+} // namespace
+
+std::vector<Operation> ChannelToneOperations() {
+    return {
+        FilterRow<FilterRed>("FilterRed"),
+        FilterRow<FilterGreen>("FilterGreen"),
+        FilterRow<FilterBlue>("FilterBlue"),
+        FilterRow<FilterXRed>("FilterXRed"),
+        FilterRow<FilterXGreen>("FilterXGreen"),
+        FilterRow<FilterXBlue>("FilterXBlue"),
+        KeepRow<KeepRed>("KeepRed"),
+        KeepRow<KeepGreen>("KeepGreen"),
+        KeepRow<KeepBlue>("KeepBlue"),
+        {"ExtractColor",
+         {{"color", ParamKind::Color, "0x00FF0000"}},
+         Wiring::OnePicture,
+         [](const Pictures& p, std::span<const ArgValue> a) { ExtractColor(*p.picture, a[0].i); }},
+        {"ExcludeColor",
+         {{"color", ParamKind::Color, "0xFFFFFFFF"}},
+         Wiring::OnePicture,
+         [](const Pictures& p, std::span<const ArgValue> a) {
+             const Color color = a[0].i == kPixelAtTenTen ? p.picture->PixelAt(10, 10) : a[0].i;
+             ExcludeColor(*p.picture, color);
+         }},
+        {"Posterize",
+         {{"amount", ParamKind::Int, "20"}},
+         Wiring::SourceToPicture,
+         [](const Pictures& p, std::span<const ArgValue> a) {
+             Posterize(*p.copy, *p.picture, a[0].i);
+         }},
+        {"Solarize",
+         {{"threshold", ParamKind::Int, "100"}},
+         Wiring::SourceToPicture,
+         [](const Pictures& p, std::span<const ArgValue> a) {
+             Solarize(*p.copy, *p.picture, a[0].i);
+         }},
+    };
+}
+
+} // namespace gleamkit::fx

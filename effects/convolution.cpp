@@ -1,0 +1,293 @@
+// 3x3 convolution: Convolve, ConvolveE, ConvolveI, ConvolveM. All three border
+// methods share one byte loop; they differ only in which rows feed it. The
+// picture is rewritten in place, so the loop reads from small rolling copies of
+// the original rows, never from rows already written.
+#include "effects/convolution.h"
+
+#include <cstring>
+#include <vector>
+
+#include "base/error.h"
+#include "effects/effect_common.h"
+#include "effects/families.h"
+
+namespace gleamkit::fx {
+
+namespace {
+
+constexpr const char* kZeroDivisor = "Convolution divisor must not be 0";
+
+constexpr std::array<BuiltInKernel, 9> kBuiltInKernels = {{
+    {{-1, -1, -1, -1, 8, -1, -1, -1, -1}, 1},
+    {{-1, -1, -1, -1, 9, -1, -1, -1, -1}, 1},
+    {{1, 1, 1, 1, -2, 1, -1, -1, -1}, 1},
+    {{-1, -1, -1, -1, 16, -1, -1, -1, -1}, 8},
+    {{0, -1, 0, -1, 5, -1, 0, -1, 0}, 1},
+    {{1, 0, 1, 0, 0, 0, 1, 0, -2}, 1},
+    {{2, 2, 2, 2, 0, 2, 2, 2, 2}, 16},
+    {{3, 3, 3, 3, 8, 3, 3, 3, 3}, 32},
+    {{0, 1, 0, 1, 2, 1, 0, 1, 0}, 6},
+}};
+
+// Turns a weighted sum into the output byte: the sum divided by the divisor,
+// truncating toward zero, then clamped to 0...255. A sum of 0 or less always
+// gives 0 and one of 256 x divisor or more always gives 255, so the division is
+// needed only for 0 < sum < 256 x divisor < 2^24. There it is a multiply by a
+// rounded-up reciprocal and a shift, exact for every such sum: with
+// l = ceil(log2 divisor), m = floor(2^(24+l) / divisor) + 1 satisfies
+// 2^(24+l) <= m x divisor <= 2^(24+l) + 2^l, which makes floor(n x m / 2^(24+l))
+// equal floor(n / divisor) for all n < 2^24.
+class SumToByte {
+public:
+    explicit SumToByte(uint16_t divisor) : m_limit(256 * static_cast<int32_t>(divisor)) {
+        int32_t bits = 0;
+        while ((1u << bits) < divisor) ++bits;
+        m_shift = 24 + bits;
+        m_multiplier = (uint64_t{1} << m_shift) / divisor + 1;
+    }
+
+    uint8_t operator()(int32_t sum) const {
+        if (sum <= 0) return 0;
+        if (sum >= m_limit) return 255;
+        return static_cast<uint8_t>((static_cast<uint64_t>(sum) * m_multiplier) >> m_shift);
+    }
+
+private:
+    int32_t m_limit;
+    int32_t m_shift = 0;
+    uint64_t m_multiplier = 0;
+};
+
+// A divisor of 1 is the common case (six of the nine built-in kernels): a
+// plain clamp, which the compiler can vectorise.
+struct SumToByteUndivided {
+    uint8_t operator()(int32_t sum) const { return static_cast<uint8_t>(ClampToByte(sum)); }
+};
+
+// Applies the kernel along one output row. Each input pointer addresses the
+// left neighbour of the first output pixel in its row (above, same, below);
+// output byte i is the channel at byte i, so a pixel's left and right
+// neighbours sit 3 bytes before and after it. Sums are formed in 32-bit
+// two's-complement arithmetic (unsigned here, so that extreme caller-supplied
+// weights wrap instead of overflowing); the order of the nine terms does not
+// change a wrapped sum.
+template <typename Divide>
+void ConvolveBytes(const uint8_t* __restrict above, const uint8_t* __restrict same,
+                   const uint8_t* __restrict below, uint8_t* __restrict out, size_t count,
+                   const ConvolutionKernel& kernel, Divide divide) {
+    const uint32_t k0 = static_cast<uint32_t>(kernel[0]), k1 = static_cast<uint32_t>(kernel[1]),
+                   k2 = static_cast<uint32_t>(kernel[2]), k3 = static_cast<uint32_t>(kernel[3]),
+                   k4 = static_cast<uint32_t>(kernel[4]), k5 = static_cast<uint32_t>(kernel[5]),
+                   k6 = static_cast<uint32_t>(kernel[6]), k7 = static_cast<uint32_t>(kernel[7]),
+                   k8 = static_cast<uint32_t>(kernel[8]);
+    for (size_t i = 0; i < count; ++i) {
+        const uint32_t sum = k0 * above[i] + k1 * above[i + 3] + k2 * above[i + 6] + k3 * same[i] +
+                             k4 * same[i + 3] + k5 * same[i + 6] + k6 * below[i] +
+                             k7 * below[i + 3] + k8 * below[i + 6];
+        out[i] = divide(static_cast<int32_t>(sum));
+    }
+}
+
+// One output row with the divisor's fast path chosen once per call.
+class RowConvolver {
+public:
+    RowConvolver(const ConvolutionKernel& kernel, uint16_t divisor)
+        : m_kernel(kernel), m_divisor(divisor), m_divide(divisor) {}
+
+    void operator()(const uint8_t* above, const uint8_t* same, const uint8_t* below, uint8_t* out,
+                    size_t count) const {
+        if (m_divisor == 1)
+            ConvolveBytes(above, same, below, out, count, m_kernel, SumToByteUndivided{});
+        else
+            ConvolveBytes(above, same, below, out, count, m_kernel, m_divide);
+    }
+
+private:
+    ConvolutionKernel m_kernel;
+    uint16_t m_divisor;
+    SumToByte m_divide;
+};
+
+// One row of the picture surrounded by its frame pixels: (width + 2) pixels,
+// the left frame pixel first.
+void FillFramedRow(uint8_t* framed, const uint8_t* rowPixels, size_t rowBytes, const uint8_t* left,
+                   const uint8_t* right) {
+    std::memcpy(framed, left, 3);
+    std::memcpy(framed + 3, rowPixels, rowBytes);
+    std::memcpy(framed + 3 + rowBytes, right, 3);
+}
+
+// ConvolveE and ConvolveI: the picture seen through a frame one pixel wide.
+// The frame's corners repeat the picture's nearest corner pixel for both
+// methods; its sides wrap around (Wrap) or repeat the edge (Replicate).
+void ConvolveFramed(const ConvolutionKernel& kernel, uint16_t divisor, PixelBitmap& picture,
+                    ConvolutionBorder border) {
+    if (divisor == 0) throw Error(kZeroDivisor);
+    EnsureBits24(picture);
+    if (picture.Width() <= 0 || picture.Height() <= 0) return;
+    if (picture.Layout() != BitmapLayout::Bits24) return;
+
+    const int32_t height = picture.Height();
+    const size_t rowBytes = 3 * static_cast<size_t>(picture.Width());
+    const size_t framedBytes = rowBytes + 6;
+    const bool wrap = border == ConvolutionBorder::Wrap;
+
+    // Three framed rows rolling down the picture, plus the original top row,
+    // which the wrapping frame below the bottom row still needs after row 0
+    // has been rewritten.
+    std::vector<uint8_t> storage(3 * framedBytes + rowBytes);
+    uint8_t* framed[3] = {storage.data(), storage.data() + framedBytes,
+                          storage.data() + 2 * framedBytes};
+    uint8_t* firstRow = storage.data() + 3 * framedBytes;
+    std::memcpy(firstRow, picture.ScanLine(0), rowBytes);
+    const uint8_t* lastRow = picture.ScanLine(height - 1); // rewritten only at the very end
+    const size_t lastPixel = rowBytes - 3;
+
+    // The frame above row 0: corners from the top row, the side from the bottom
+    // row (Wrap) or the top row itself (Replicate).
+    FillFramedRow(framed[0], wrap ? lastRow : firstRow, rowBytes, firstRow, firstRow + lastPixel);
+    const auto fillInterior = [&](uint8_t* target, const uint8_t* row) {
+        if (wrap)
+            FillFramedRow(target, row, rowBytes, row + lastPixel, row);
+        else
+            FillFramedRow(target, row, rowBytes, row, row + lastPixel);
+    };
+    fillInterior(framed[1], firstRow);
+
+    const RowConvolver convolveRow(kernel, divisor);
+    for (int32_t y = 0; y < height; ++y) {
+        if (y + 1 < height) {
+            fillInterior(framed[2], picture.ScanLine(y + 1));
+        } else {
+            // The frame below the last row; the last row is still unwritten.
+            FillFramedRow(framed[2], wrap ? firstRow : lastRow, rowBytes, lastRow,
+                          lastRow + lastPixel);
+        }
+        convolveRow(framed[0], framed[1], framed[2], picture.ScanLine(y), rowBytes);
+        uint8_t* oldest = framed[0];
+        framed[0] = framed[1];
+        framed[1] = framed[2];
+        framed[2] = oldest;
+    }
+}
+
+} // namespace
+
+const std::array<BuiltInKernel, 9>& BuiltInKernels() {
+    return kBuiltInKernels;
+}
+
+void Convolve(PixelBitmap& picture, int32_t kernelIndex, int32_t method) {
+    // Negative indexes, seen as unsigned numbers, are large and so rejected too.
+    if (static_cast<uint32_t>(kernelIndex) > 8) return;
+    const BuiltInKernel& entry = kBuiltInKernels[static_cast<size_t>(kernelIndex)];
+    // Every method reads only copies of the original rows, so it can work on
+    // the picture itself rather than on a working copy assigned back later.
+    switch (method) {
+    case static_cast<int32_t>(ConvolutionBorder::Wrap):
+        ConvolveE(entry.kernel, entry.divisor, picture);
+        break;
+    case static_cast<int32_t>(ConvolutionBorder::Replicate):
+        ConvolveI(entry.kernel, entry.divisor, picture);
+        break;
+    case static_cast<int32_t>(ConvolutionBorder::KeepFrame):
+        ConvolveM(entry.kernel, entry.divisor, picture);
+        break;
+    default:
+        break;
+    }
+}
+
+void ConvolveE(ConvolutionKernel kernel, uint16_t divisor, PixelBitmap& picture) {
+    ConvolveFramed(kernel, divisor, picture, ConvolutionBorder::Wrap);
+}
+
+void ConvolveI(ConvolutionKernel kernel, uint16_t divisor, PixelBitmap& picture) {
+    ConvolveFramed(kernel, divisor, picture, ConvolutionBorder::Replicate);
+}
+
+void ConvolveM(ConvolutionKernel kernel, uint16_t divisor, PixelBitmap& picture) {
+    if (divisor == 0) throw Error(kZeroDivisor);
+    if (picture.Width() < 3 || picture.Height() < 3) return;
+    EnsureBits24(picture);
+    if (picture.Layout() != BitmapLayout::Bits24) return;
+
+    const int32_t height = picture.Height();
+    const size_t rowBytes = 3 * static_cast<size_t>(picture.Width());
+    // Copies of the original rows y-1, y and y+1; row y-1 has already been
+    // rewritten when row y is computed.
+    std::vector<uint8_t> storage(3 * rowBytes);
+    uint8_t* rows[3] = {storage.data(), storage.data() + rowBytes, storage.data() + 2 * rowBytes};
+    std::memcpy(rows[0], picture.ScanLine(0), rowBytes);
+    std::memcpy(rows[1], picture.ScanLine(1), rowBytes);
+
+    const RowConvolver convolveRow(kernel, divisor);
+    for (int32_t y = 1; y + 1 < height; ++y) {
+        std::memcpy(rows[2], picture.ScanLine(y + 1), rowBytes);
+        // Columns 1 ... width-2; the first input pixel is column 0.
+        convolveRow(rows[0], rows[1], rows[2], picture.ScanLine(y) + 3, rowBytes - 6);
+        uint8_t* oldest = rows[0];
+        rows[0] = rows[1];
+        rows[1] = rows[2];
+        rows[2] = oldest;
+    }
+}
+
+namespace {
+
+// A kernel is nine integer arguments k0 ... k8 followed by the divisor, so any
+// kernel can be given; omitted ones default to the built-in kernel the desktop
+// program uses with that border method.
+ConvolutionKernel KernelArgs(std::span<const ArgValue> args) {
+    ConvolutionKernel kernel{};
+    for (size_t i = 0; i < kernel.size(); ++i) kernel[i] = args[i].i;
+    return kernel;
+}
+
+uint16_t DivisorArg(const ArgValue& arg) {
+    if (arg.i < 0 || arg.i > 65535) throw Error("Convolution divisor must be 1...65535");
+    return static_cast<uint16_t>(arg.i);
+}
+
+std::vector<ParamSpec> KernelParams(int32_t kernelIndex) {
+    // The names and texts must outlive the table, so they are spelled out.
+    static constexpr std::array<std::string_view, 9> kNames = {"k0", "k1", "k2", "k3", "k4",
+                                                               "k5", "k6", "k7", "k8"};
+    static constexpr std::array<std::array<std::string_view, 9>, 3> kValues = {{
+        {"-1", "-1", "-1", "-1", "8", "-1", "-1", "-1", "-1"},
+        {"-1", "-1", "-1", "-1", "9", "-1", "-1", "-1", "-1"},
+        {"1", "1", "1", "1", "-2", "1", "-1", "-1", "-1"},
+    }};
+    std::vector<ParamSpec> params;
+    for (size_t i = 0; i < kNames.size(); ++i)
+        params.push_back({kNames[i], ParamKind::Int, kValues[static_cast<size_t>(kernelIndex)][i]});
+    params.push_back({"divisor", ParamKind::Int, "1"});
+    return params;
+}
+
+} // namespace
+
+std::vector<Operation> ConvolutionOperations() {
+    return {
+        {"Convolve",
+         {{"kernelIndex", ParamKind::Int, "0"}, {"method", ParamKind::Int, "0"}},
+         Wiring::OnePicture,
+         [](const Pictures& p, std::span<const ArgValue> a) {
+             Convolve(*p.picture, a[0].i, a[1].i);
+         }},
+        {"ConvolveE", KernelParams(0), Wiring::OnePicture,
+         [](const Pictures& p, std::span<const ArgValue> a) {
+             ConvolveE(KernelArgs(a), DivisorArg(a[9]), *p.picture);
+         }},
+        {"ConvolveI", KernelParams(1), Wiring::OnePicture,
+         [](const Pictures& p, std::span<const ArgValue> a) {
+             ConvolveI(KernelArgs(a), DivisorArg(a[9]), *p.picture);
+         }},
+        {"ConvolveM", KernelParams(2), Wiring::OnePicture,
+         [](const Pictures& p, std::span<const ArgValue> a) {
+             ConvolveM(KernelArgs(a), DivisorArg(a[9]), *p.picture);
+         }},
+    };
+}
+
+} // namespace gleamkit::fx
