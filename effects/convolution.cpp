@@ -5,6 +5,7 @@
 #include "effects/convolution.h"
 
 #include <cstring>
+#include <type_traits>
 #include <vector>
 
 #include "base/error.h"
@@ -29,17 +30,19 @@ constexpr std::array<BuiltInKernel, 9> kBuiltInKernels = {{
     {{0, 1, 0, 1, 2, 1, 0, 1, 0}, 6},
 }};
 
-// Turns a weighted sum into the output byte: the sum divided by the divisor,
+// The output byte of a weighted sum: the sum divided by the divisor,
 // truncating toward zero, then clamped to 0...255. A sum of 0 or less always
-// gives 0 and one of 256 x divisor or more always gives 255, so the division is
-// needed only for 0 < sum < 256 x divisor < 2^24. There it is a multiply by a
-// rounded-up reciprocal and a shift, exact for every such sum: with
-// l = ceil(log2 divisor), m = floor(2^(24+l) / divisor) + 1 satisfies
-// 2^(24+l) <= m x divisor <= 2^(24+l) + 2^l, which makes floor(n x m / 2^(24+l))
-// equal floor(n / divisor) for all n < 2^24.
-class SumToByte {
+// gives 0, so only positive sums are divided, and for those truncation is
+// floor. Floor division by d is a multiply by a rounded-up reciprocal and a
+// shift, exact for every n < 2^N: with l = ceil(log2 d) and
+// m = floor(2^(N+l) / d) + 1, 2^(N+l) <= m x d <= 2^(N+l) + 2^l, which makes
+// floor(n x m / 2^(N+l)) equal floor(n / d).
+
+// Wide sums (32-bit): only 0 < sum < 256 x d < 2^24 needs the division, so
+// N = 24 and the product fits 64 bits.
+class WideSumToByte {
 public:
-    explicit SumToByte(uint16_t divisor) : m_limit(256 * static_cast<int32_t>(divisor)) {
+    explicit WideSumToByte(uint16_t divisor) : m_limit(256 * static_cast<int32_t>(divisor)) {
         int32_t bits = 0;
         while ((1u << bits) < divisor) ++bits;
         m_shift = 24 + bits;
@@ -58,54 +61,102 @@ private:
     uint64_t m_multiplier = 0;
 };
 
-// A divisor of 1 is the common case (six of the nine built-in kernels): a
-// plain clamp, which the compiler can vectorise.
-struct SumToByteUndivided {
-    uint8_t operator()(int32_t sum) const { return static_cast<uint8_t>(ClampToByte(sum)); }
+// Narrow sums (16-bit, see KernelFitsNarrowSums): n < 2^15, so N = 15 and the
+// multiplier fits 16 bits (m < 2^16 for every d >= 2); the division is the high
+// half of a 16 x 16-bit product shifted by l - 1, which vectorises well.
+class NarrowSumToByte {
+public:
+    explicit NarrowSumToByte(uint16_t divisor) {
+        int32_t bits = 0;
+        while ((1u << bits) < divisor) ++bits;
+        m_shift = bits - 1;
+        m_multiplier = static_cast<uint16_t>((uint64_t{1} << (15 + bits)) / divisor + 1);
+    }
+
+    uint8_t operator()(int16_t sum) const {
+        const uint16_t n = sum > 0 ? static_cast<uint16_t>(sum) : 0;
+        const uint16_t high =
+            static_cast<uint16_t>((static_cast<uint32_t>(n) * m_multiplier) >> 16);
+        const uint16_t q = static_cast<uint16_t>(high >> m_shift);
+        return static_cast<uint8_t>(q > 255 ? 255 : q);
+    }
+
+private:
+    int32_t m_shift = 0;
+    uint16_t m_multiplier = 0;
 };
+
+// A divisor of 1 (six of the nine built-in kernels) is a plain clamp.
+struct SumToByteUndivided {
+    template <typename Sum> uint8_t operator()(Sum sum) const {
+        return static_cast<uint8_t>(sum > 255 ? 255 : (sum < 0 ? 0 : sum));
+    }
+};
+
+// When the absolute weights add up to at most 128, every sum lies within
+// +-128 x 255 = +-32640, so 16-bit arithmetic gives exactly the 32-bit sum
+// (and the compiler works on twice as many bytes per instruction). All the
+// built-in kernels qualify.
+bool KernelFitsNarrowSums(const ConvolutionKernel& kernel) {
+    int64_t total = 0;
+    for (int32_t weight : kernel) total += weight < 0 ? -int64_t{weight} : int64_t{weight};
+    return total <= 128;
+}
 
 // Applies the kernel along one output row. Each input pointer addresses the
 // left neighbour of the first output pixel in its row (above, same, below);
 // output byte i is the channel at byte i, so a pixel's left and right
-// neighbours sit 3 bytes before and after it. Sums are formed in 32-bit
-// two's-complement arithmetic (unsigned here, so that extreme caller-supplied
-// weights wrap instead of overflowing); the order of the nine terms does not
-// change a wrapped sum.
-template <typename Divide>
+// neighbours sit 3 bytes before and after it. Sums are formed in two's-
+// complement arithmetic of the width of Sum (unsigned here, so that extreme
+// caller-supplied weights wrap instead of overflowing); the order of the nine
+// terms does not change a wrapped sum.
+template <typename Sum, typename Divide>
 void ConvolveBytes(const uint8_t* __restrict above, const uint8_t* __restrict same,
                    const uint8_t* __restrict below, uint8_t* __restrict out, size_t count,
                    const ConvolutionKernel& kernel, Divide divide) {
-    const uint32_t k0 = static_cast<uint32_t>(kernel[0]), k1 = static_cast<uint32_t>(kernel[1]),
-                   k2 = static_cast<uint32_t>(kernel[2]), k3 = static_cast<uint32_t>(kernel[3]),
-                   k4 = static_cast<uint32_t>(kernel[4]), k5 = static_cast<uint32_t>(kernel[5]),
-                   k6 = static_cast<uint32_t>(kernel[6]), k7 = static_cast<uint32_t>(kernel[7]),
-                   k8 = static_cast<uint32_t>(kernel[8]);
+    using Unsigned = std::make_unsigned_t<Sum>;
+    const Unsigned k0 = static_cast<Unsigned>(kernel[0]), k1 = static_cast<Unsigned>(kernel[1]),
+                   k2 = static_cast<Unsigned>(kernel[2]), k3 = static_cast<Unsigned>(kernel[3]),
+                   k4 = static_cast<Unsigned>(kernel[4]), k5 = static_cast<Unsigned>(kernel[5]),
+                   k6 = static_cast<Unsigned>(kernel[6]), k7 = static_cast<Unsigned>(kernel[7]),
+                   k8 = static_cast<Unsigned>(kernel[8]);
     for (size_t i = 0; i < count; ++i) {
-        const uint32_t sum = k0 * above[i] + k1 * above[i + 3] + k2 * above[i + 6] + k3 * same[i] +
-                             k4 * same[i + 3] + k5 * same[i + 6] + k6 * below[i] +
-                             k7 * below[i + 3] + k8 * below[i + 6];
-        out[i] = divide(static_cast<int32_t>(sum));
+        const Unsigned sum = static_cast<Unsigned>(
+            static_cast<Unsigned>(k0 * above[i]) + static_cast<Unsigned>(k1 * above[i + 3]) +
+            static_cast<Unsigned>(k2 * above[i + 6]) + static_cast<Unsigned>(k3 * same[i]) +
+            static_cast<Unsigned>(k4 * same[i + 3]) + static_cast<Unsigned>(k5 * same[i + 6]) +
+            static_cast<Unsigned>(k6 * below[i]) + static_cast<Unsigned>(k7 * below[i + 3]) +
+            static_cast<Unsigned>(k8 * below[i + 6]));
+        out[i] = divide(static_cast<Sum>(sum));
     }
 }
 
-// One output row with the divisor's fast path chosen once per call.
+// Convolves output rows with the arithmetic width and division chosen once
+// per call.
 class RowConvolver {
 public:
     RowConvolver(const ConvolutionKernel& kernel, uint16_t divisor)
-        : m_kernel(kernel), m_divisor(divisor), m_divide(divisor) {}
+        : m_kernel(kernel), m_divisor(divisor), m_narrow(KernelFitsNarrowSums(kernel)),
+          m_narrowDivide(divisor), m_wideDivide(divisor) {}
 
     void operator()(const uint8_t* above, const uint8_t* same, const uint8_t* below, uint8_t* out,
                     size_t count) const {
-        if (m_divisor == 1)
-            ConvolveBytes(above, same, below, out, count, m_kernel, SumToByteUndivided{});
+        if (m_narrow && m_divisor == 1)
+            ConvolveBytes<int16_t>(above, same, below, out, count, m_kernel, SumToByteUndivided{});
+        else if (m_narrow)
+            ConvolveBytes<int16_t>(above, same, below, out, count, m_kernel, m_narrowDivide);
+        else if (m_divisor == 1)
+            ConvolveBytes<int32_t>(above, same, below, out, count, m_kernel, SumToByteUndivided{});
         else
-            ConvolveBytes(above, same, below, out, count, m_kernel, m_divide);
+            ConvolveBytes<int32_t>(above, same, below, out, count, m_kernel, m_wideDivide);
     }
 
 private:
     ConvolutionKernel m_kernel;
     uint16_t m_divisor;
-    SumToByte m_divide;
+    bool m_narrow;
+    NarrowSumToByte m_narrowDivide;
+    WideSumToByte m_wideDivide;
 };
 
 // One row of the picture surrounded by its frame pixels: (width + 2) pixels,

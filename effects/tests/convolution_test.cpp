@@ -100,6 +100,8 @@ std::vector<KernelCase> AllKernels() {
     cases.push_back({{100, 200, 300, 400, 500, 600, 700, 800, 900}, 1000});
     cases.push_back({{INT_MAX, INT_MIN, 12345678, -1, INT_MAX, 3, 0, -987654, 5}, 7});
     cases.push_back({{0, 0, 0, 0, 1, 0, 0, 0, 0}, 2});
+    cases.push_back({{200, -1, 0, 0, 1, 0, 0, 0, -100}, 1});
+    cases.push_back({{-64, 0, 0, 0, 64, 0, 0, 0, 0}, 1});
     return cases;
 }
 
@@ -276,6 +278,26 @@ TEST(ConvolveTest, EveryDivisorDividesExactlyAroundItsMultiples) {
                 const int32_t expected = weight / d > 255 ? 255 : weight / d;
                 ASSERT_TRUE(PixelIs(*picture, 1, 1, Grey(static_cast<uint8_t>(expected))))
                     << "divisor " << d << " sum " << weight;
+            }
+        }
+    }
+}
+
+TEST(ConvolveTest, SmallAndLargeWeightsDivideAlike) {
+    // The centre weight 128 keeps every sum within 16 bits, 129 does not; both
+    // must give clamp(weight x v / divisor) for every byte value v.
+    const uint16_t divisors[] = {1, 2, 3, 6, 7, 8, 100, 127, 128, 129, 255, 256, 1000, 65535};
+    OwnedPicture values =
+        MakePicture(258, 3, [](int32_t x, int32_t) { return Grey(static_cast<uint8_t>(x - 1)); });
+    for (int32_t weight : {128, 129}) {
+        for (uint16_t d : divisors) {
+            OwnedPicture picture = CopyOf(*values);
+            ConvolveM({0, 0, 0, 0, weight, 0, 0, 0, 0}, d, *picture);
+            for (int32_t v = 0; v < 256; ++v) {
+                const int32_t q = weight * v / d;
+                ASSERT_TRUE(
+                    PixelIs(*picture, v + 1, 1, Grey(static_cast<uint8_t>(q > 255 ? 255 : q))))
+                    << "weight " << weight << " divisor " << d << " value " << v;
             }
         }
     }
