@@ -74,10 +74,13 @@ public:
     }
 
     uint8_t operator()(int16_t sum) const {
-        const uint16_t n = sum > 0 ? static_cast<uint16_t>(sum) : 0;
+        // The quotient is formed for every sum and dropped for sums of 0 or
+        // less; choosing after the multiply keeps the loop vectorisable.
+        const uint16_t n = static_cast<uint16_t>(sum);
         const uint16_t high =
             static_cast<uint16_t>((static_cast<uint32_t>(n) * m_multiplier) >> 16);
-        const uint16_t q = static_cast<uint16_t>(high >> m_shift);
+        const uint16_t quotient = static_cast<uint16_t>(high >> m_shift);
+        const uint16_t q = sum > 0 ? quotient : 0;
         return static_cast<uint8_t>(q > 255 ? 255 : q);
     }
 
