@@ -201,10 +201,11 @@ void Solarize(PixelBitmap& source, PixelBitmap& destination, int32_t threshold) 
         for (size_t i = 0; i < rowBytes; i += 3) {
             const uint8_t blue = from[i + kBlue], green = from[i + kGreen], red = from[i + kRed];
             const int32_t mean = (blue + green + red) / 3;
-            const bool invert = mean > threshold;
-            to[i + kBlue] = invert ? static_cast<uint8_t>(255 - blue) : blue;
-            to[i + kGreen] = invert ? static_cast<uint8_t>(255 - green) : green;
-            to[i + kRed] = invert ? static_cast<uint8_t>(255 - red) : red;
+            // 255 - v is v with its eight bits flipped; no branch per pixel.
+            const uint8_t flip = mean > threshold ? 0xFF : 0x00;
+            to[i + kBlue] = static_cast<uint8_t>(blue ^ flip);
+            to[i + kGreen] = static_cast<uint8_t>(green ^ flip);
+            to[i + kRed] = static_cast<uint8_t>(red ^ flip);
         }
     }
 }
