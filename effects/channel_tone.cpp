@@ -235,11 +235,13 @@ template <void (*Keep)(PixelBitmap&, long double)> Operation KeepRow(std::string
 }
 
 // The desktop program excludes the colour of the picture's pixel at (10, 10),
-// read just before the operation. The colour value -1 (0xFFFFFFFF, which is no
-// plain colour) stands for that pixel, so the default reproduces the program;
-// on a picture of 10 pixels or less across or down, PixelAt answers -1 itself,
-// exactly the value the program passes then.
-constexpr Color kPixelAtTenTen = -1;
+// read just before the operation (on a smaller picture, PixelAt's answer for
+// a point outside it).
+ArgValue ColorAtTenTen(PixelBitmap& picture) {
+    ArgValue value;
+    value.i = picture.PixelAt(10, 10);
+    return value;
+}
 
 } // namespace
 
@@ -259,12 +261,9 @@ std::vector<Operation> ChannelToneOperations() {
          Wiring::OnePicture,
          [](const Pictures& p, std::span<const ArgValue> a) { ExtractColor(*p.picture, a[0].i); }},
         {"ExcludeColor",
-         {{"color", ParamKind::Color, "0xFFFFFFFF"}},
+         {{"color", ParamKind::Color, "pixel at (10, 10)", ColorAtTenTen}},
          Wiring::OnePicture,
-         [](const Pictures& p, std::span<const ArgValue> a) {
-             const Color color = a[0].i == kPixelAtTenTen ? p.picture->PixelAt(10, 10) : a[0].i;
-             ExcludeColor(*p.picture, color);
-         }},
+         [](const Pictures& p, std::span<const ArgValue> a) { ExcludeColor(*p.picture, a[0].i); }},
         {"Posterize",
          {{"amount", ParamKind::Int, "20"}},
          Wiring::SourceToPicture,

@@ -16,4 +16,6 @@
 #include "effects/resize_rotate_tile.h"
 #include "effects/wave_squeeze.h"
 #include "effects/marble.h"
+#include "effects/convolution.h"
+#include "effects/channel_tone.h"
 #include "effects/registry.h"

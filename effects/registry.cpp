@@ -26,6 +26,8 @@ std::vector<Operation> JoinFamilies() {
              ResizeRotateTileOperations,
              WaveSqueezeOperations,
              MarbleOperations,
+             ConvolutionOperations,
+             ChannelToneOperations,
          }) {
         std::vector<Operation> rows = family();
         for (Operation& row : rows) all.push_back(std::move(row));
