@@ -1,9 +1,9 @@
 // Channel and tone operations: FilterRed/Green/Blue, FilterXRed/Green/Blue,
-// KeepRed/Green/Blue, ExtractColor, ExcludeColor, Posterize, Solarize. Each
-// maps a pixel on its own; where the new value depends on one channel byte
-// only, it is computed once per byte value into a 256-entry table, which keeps
-// the floating-point rounding exactly as defined while the pixel loop stays
-// integer.
+// KeepRed/Green/Blue, ExtractColor, ExcludeColor, Invert, Posterize and
+// Solarize. Each maps a pixel on its own; where the new value depends on one
+// channel byte only, it is computed once per byte value into a 256-entry
+// table, which keeps the floating-point rounding exactly as defined while the
+// pixel loop stays integer. Invert goes through the picture's canvas.
 #include "effects/channel_tone.h"
 
 #include <array>
@@ -11,6 +11,7 @@
 #include <string>
 
 #include "base/error.h"
+#include "bitmap/canvas.h"
 #include "effects/effect_common.h"
 #include "effects/families.h"
 
@@ -171,6 +172,11 @@ void ExcludeColor(PixelBitmap& picture, Color color) {
     SelectColor(picture, color, Matching::Clear);
 }
 
+void Invert(PixelBitmap& picture) {
+    bitmap::Canvas* canvas = picture.Canvas();
+    if (canvas != nullptr) canvas->InvertRect(picture.FullRect());
+}
+
 void Posterize(PixelBitmap& source, PixelBitmap& destination, int32_t amount) {
     // A zero amount would divide by zero at the first pixel; refuse it before
     // anything changes.
@@ -264,6 +270,10 @@ std::vector<Operation> ChannelToneOperations() {
          {{"color", ParamKind::Color, "pixel at (10, 10)", ColorAtTenTen}},
          Wiring::OnePicture,
          [](const Pictures& p, std::span<const ArgValue> a) { ExcludeColor(*p.picture, a[0].i); }},
+        {"Invert",
+         {},
+         Wiring::OnePicture,
+         [](const Pictures& p, std::span<const ArgValue>) { Invert(*p.picture); }},
         {"Posterize",
          {{"amount", ParamKind::Int, "20"}},
          Wiring::SourceToPicture,

@@ -45,6 +45,14 @@ void ExtractColor(bitmap::PixelBitmap& picture, Color color);
 // stay. A system colour is resolved first. In place.
 void ExcludeColor(bitmap::PixelBitmap& picture, Color color);
 
+// Every channel value v becomes 255 - v, through the picture's canvas (the
+// platform's rectangle inversion over the whole picture). In place; works on
+// any layout and does not change it (a palette picture has its colour
+// indexes inverted, as the platform does). The rows may move: fetch them
+// again afterwards. Inverting twice restores the picture; an empty picture is
+// left alone.
+void Invert(bitmap::PixelBitmap& picture);
+
 // Each channel v of `source` becomes Round(v / amount) x amount (the division
 // in extended precision, halves to even) stored in `destination` as the low 8
 // bits of the product: with amount 20, 10 gives 0, 30 gives 40, and 251...255

@@ -100,6 +100,28 @@ TEST(ChannelToneTest, ExtractKeepsOnlyExactMatchesAndExcludeBlackensThem) {
     EXPECT_EQ(ChannelsAt(*system, 1, 0), (Channels{0, 0, 0}));
 }
 
+TEST(ChannelToneTest, InvertTurnsEveryChannelIntoItsNegativeInAnyLayout) {
+    PicturePtr picture = MakePattern(7, 5);
+    PicturePtr original = CopyOf(*picture);
+    Invert(*picture);
+    for (int32_t y = 0; y < 5; ++y)
+        for (int32_t x = 0; x < 7; ++x) {
+            const Channels v = ChannelsAt(*original, x, y);
+            EXPECT_EQ(ChannelsAt(*picture, x, y), (Channels{255 - v[0], 255 - v[1], 255 - v[2]}));
+        }
+    Invert(*picture);
+    EXPECT_TRUE(SamePixels(*picture, *original));
+
+    picture->SetLayout(bitmap::BitmapLayout::Bits32);
+    Invert(*picture);
+    EXPECT_EQ(picture->Layout(), bitmap::BitmapLayout::Bits32);
+    picture->SetLayout(bitmap::BitmapLayout::Bits24);
+    EXPECT_EQ(ChannelsAt(*picture, 3, 2)[0], 255 - ChannelsAt(*original, 3, 2)[0]);
+    PicturePtr empty(bitmap::NewPixelBitmap(0, 0));
+    Invert(*empty);
+    EXPECT_TRUE(empty->Empty());
+}
+
 TEST(ChannelToneTest, PosterizeRoundsHalvesToEvenAndWrapsAbove255) {
     PicturePtr source = GreyRamp(), destination = MakePicture(256, 1, {99, 99, 99});
     Posterize(*source, *destination, 20);
