@@ -116,8 +116,11 @@ std::optional<std::string> ReadArgs(const fx::Operation& operation,
             if (!oneWordRect && param.kind == fx::ParamKind::Rect && next + 3 <= words.size()) {
                 for (int k = 0; k < 3; ++k) text += ' ' + words[next++];
             }
-            if (!oneWordRect && !fx::ParseArg(param.kind, text, value))
-                return "'" + text + "' is not a valid value for " + std::string(param.name);
+            if (!oneWordRect && !fx::ParseArg(param.kind, text, value)) {
+                const char* hint =
+                    param.kind == fx::ParamKind::Rect ? " (a rectangle is four integers)" : "";
+                return "'" + text + "' is not a valid value for " + std::string(param.name) + hint;
+            }
         }
         args.push_back(value);
     }

@@ -214,6 +214,34 @@ TEST_F(GleamfxTest, ApplySeedsEveryRunAlikeAndTimesOnRequest) {
     EXPECT_EQ(ReadBytes(PathOf("zero.bmp")), ReadBytes(PathOf("seed0.bmp")));
 }
 
+// A rectangle may come as four words or one; a new-size operation's output
+// takes the size of its first two arguments.
+TEST_F(GleamfxTest, ApplyReadsRectanglesAndWritesNewSizes) {
+    const std::string in = SampleFile("in.bmp", 60, 40);
+    ASSERT_NE(fx::FindOperation("AntiAliasRect"), nullptr);
+    ASSERT_EQ(
+        RunTool({"apply", in, PathOf("r4.bmp"), "AntiAliasRect", "5", "6", "30", "20"}).status,
+        kExitOk);
+    ASSERT_EQ(RunTool({"apply", in, PathOf("r1.bmp"), "AntiAliasRect", "5,6,30,20"}).status,
+              kExitOk);
+    EXPECT_EQ(ReadBytes(PathOf("r4.bmp")), ReadBytes(PathOf("r1.bmp")));
+    EXPECT_NE(ReadBytes(PathOf("r4.bmp")), ReadBytes(in));
+    const Result three = RunTool({"apply", in, PathOf("r3.bmp"), "AntiAliasRect", "5", "6", "30"});
+    EXPECT_EQ(three.status, kExitUsage);
+    EXPECT_NE(three.err.find("four integers"), std::string::npos) << three.err;
+    for (const fx::Operation& operation : fx::Operations()) {
+        if (operation.wiring != fx::Wiring::IntoNewPicture) continue;
+        const std::string out = PathOf(std::string(operation.name) + ".bmp");
+        ASSERT_EQ(RunTool({"apply", in, out, std::string(operation.name), "90", "25"}).status,
+                  kExitOk)
+            << operation.name;
+        PictureHolder result = LoadPicture(out);
+        ASSERT_TRUE(result);
+        EXPECT_EQ(result->Width(), 90) << operation.name;
+        EXPECT_EQ(result->Height(), 25) << operation.name;
+    }
+}
+
 TEST_F(GleamfxTest, UsageErrorsExitWithTwoAndShowTheUsage) {
     const std::string in = SampleFile("in.bmp", 8, 8);
     const std::string out = PathOf("o.bmp");
