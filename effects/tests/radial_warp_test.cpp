@@ -52,6 +52,17 @@ TEST(WrapBilinearSample, AddsTheFourTapsWithWeightsThatSumToOne) {
         EXPECT_LT(WrapBilinearSample(*white, position, -position).Red, 255.5f) << position;
 }
 
+TEST(WrapBilinearSample, RoundsEveryPartialSumToAFloat) {
+    // Weights 0.2922, 0.2922, 0.2078, 0.2078 on green 206, 207, 206, 207: with
+    // each partial sum stored as a float the total is 206.500015 and rounds
+    // to 207; summing without those roundings gives exactly 206.5, which
+    // rounds to 206.
+    auto picture = PaintPicture(2, 2, [](int32_t, int32_t y) {
+        return Bgr24{0, static_cast<uint8_t>(206 + y), 0};
+    });
+    EXPECT_EQ(WrapBilinearSample(*picture, 0x1.a99ap-2f, 0.5f).Green, 0x1.9d0002p+7f);
+}
+
 TEST(WrapBilinearSample, ReducesPositionsBeyondThe32BitRangeExactly) {
     auto wide = PaintPicture(3, 1, Ladder);
     // 2^33 = 3 * 2863311530 + 2: column 2.
