@@ -119,39 +119,60 @@ void WidenRow(const uint8_t* source, int32_t width, double* quads) {
     }
 }
 
-// Destination pixel i of a row; false (nothing written) when a sum is suspect.
-inline bool HorizontalPixelFast(const ContributorLists& lists, int32_t i, const double* quads,
-                                uint8_t* target) {
-    __m128d blueGreen = _mm_setzero_pd();
-    __m128d redPad = _mm_setzero_pd();
-    __m128i suspects = _mm_setzero_si128();
-    for (int32_t e = lists.first[i]; e < lists.first[i + 1]; ++e) {
-        const double* pixel = quads + 4 * static_cast<size_t>(lists.pixel[e]);
-        const __m128d weight = _mm_set1_pd(lists.weight[e]);
-        const __m128d termLow = _mm_mul_pd(_mm_load_pd(pixel), weight);
-        const __m128d termHigh = _mm_mul_pd(_mm_load_pd(pixel + 2), weight);
-        const __m128d sumLow = _mm_add_pd(blueGreen, termLow);
-        const __m128d sumHigh = _mm_add_pd(redPad, termHigh);
-        suspects = _mm_or_si128(
-            suspects, SuspectLanes(sumLow, sumHigh, blueGreen, redPad, termLow, termHigh));
-        blueGreen = RoundToFloat(sumLow);
-        redPad = RoundToFloat(sumHigh);
+// Destination pixel i of kRows rows at once: the rows' sums are independent,
+// which keeps the processor busy while one of them waits for a conversion.
+// Bit r of the answer is set when a sum of row r is suspect; that row's pixel
+// is then not written.
+template <int kRows>
+inline int HorizontalPixelFast(const ContributorLists& lists, int32_t i,
+                               const double* const (&quads)[kRows],
+                               uint8_t* const (&targets)[kRows]) {
+    __m128d blueGreen[kRows];
+    __m128d redPad[kRows];
+    __m128i suspects[kRows];
+    for (int r = 0; r < kRows; ++r) {
+        blueGreen[r] = _mm_setzero_pd();
+        redPad[r] = _mm_setzero_pd();
+        suspects[r] = _mm_setzero_si128();
     }
-    if (_mm_movemask_epi8(suspects) != 0) return false;
-    const int32_t packed = PackChannels(blueGreen, redPad);
-    target[0] = static_cast<uint8_t>(packed);
-    target[1] = static_cast<uint8_t>(packed >> 8);
-    target[2] = static_cast<uint8_t>(packed >> 16);
-    return true;
+    for (int32_t e = lists.first[i]; e < lists.first[i + 1]; ++e) {
+        const size_t offset = 4 * static_cast<size_t>(lists.pixel[e]);
+        const __m128d weight = _mm_set1_pd(lists.weight[e]);
+        for (int r = 0; r < kRows; ++r) {
+            const __m128d termLow = _mm_mul_pd(_mm_load_pd(quads[r] + offset), weight);
+            const __m128d termHigh = _mm_mul_pd(_mm_load_pd(quads[r] + offset + 2), weight);
+            const __m128d sumLow = _mm_add_pd(blueGreen[r], termLow);
+            const __m128d sumHigh = _mm_add_pd(redPad[r], termHigh);
+            suspects[r] = _mm_or_si128(suspects[r], SuspectLanes(sumLow, sumHigh, blueGreen[r],
+                                                                 redPad[r], termLow, termHigh));
+            blueGreen[r] = RoundToFloat(sumLow);
+            redPad[r] = RoundToFloat(sumHigh);
+        }
+    }
+    int failed = 0;
+    for (int r = 0; r < kRows; ++r) {
+        if (_mm_movemask_epi8(suspects[r]) != 0) {
+            failed |= 1 << r;
+            continue;
+        }
+        const int32_t packed = PackChannels(blueGreen[r], redPad[r]);
+        uint8_t* target = targets[r] + 3 * static_cast<size_t>(i);
+        target[0] = static_cast<uint8_t>(packed);
+        target[1] = static_cast<uint8_t>(packed >> 8);
+        target[2] = static_cast<uint8_t>(packed >> 16);
+    }
+    return failed;
 }
 
-void HorizontalRowFast(const ContributorLists& lists, const double* quads, const uint8_t* source,
-                       uint8_t* target) {
+template <int kRows>
+void HorizontalRowsFast(const ContributorLists& lists, const double* const (&quads)[kRows],
+                        const uint8_t* const (&sources)[kRows], uint8_t* const (&targets)[kRows]) {
     const int32_t count = lists.Count();
     for (int32_t i = 0; i < count; ++i) {
-        uint8_t* pixel = target + 3 * static_cast<size_t>(i);
-        if (!HorizontalPixelFast(lists, i, quads, pixel))
-            HorizontalPixelExact(lists, i, source, pixel);
+        const int failed = HorizontalPixelFast<kRows>(lists, i, quads, targets);
+        for (int r = 0; r < kRows; ++r)
+            if (failed & (1 << r))
+                HorizontalPixelExact(lists, i, sources[r], targets[r] + 3 * static_cast<size_t>(i));
     }
 }
 
@@ -225,10 +246,20 @@ void HorizontalPass(const ContributorLists& lists, const RowSpan& source, const 
             HorizontalRowExact(lists, source.Row(y), target.Row(y));
         return;
     }
-    std::vector<double> quads(4 * static_cast<size_t>(source.width));
-    for (int32_t y = 0; y < source.height; ++y) {
-        WidenRow(source.Row(y), source.width, quads.data());
-        HorizontalRowFast(lists, quads.data(), source.Row(y), target.Row(y));
+    const size_t quadCount = 4 * static_cast<size_t>(source.width);
+    std::vector<double> quads(2 * quadCount);
+    double* const upper = quads.data();
+    double* const lower = quads.data() + quadCount;
+    int32_t y = 0;
+    for (; y + 1 < source.height; y += 2) {
+        WidenRow(source.Row(y), source.width, upper);
+        WidenRow(source.Row(y + 1), source.width, lower);
+        HorizontalRowsFast<2>(lists, {upper, lower}, {source.Row(y), source.Row(y + 1)},
+                              {target.Row(y), target.Row(y + 1)});
+    }
+    if (y < source.height) {
+        WidenRow(source.Row(y), source.width, upper);
+        HorizontalRowsFast<1>(lists, {upper}, {source.Row(y)}, {target.Row(y)});
     }
 }
 

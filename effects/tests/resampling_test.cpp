@@ -202,6 +202,15 @@ TEST(ResamplingPasses, DoubleSumsOnAFloatMidpointFallBackToExtended) {
     resampling::HorizontalPass(lists, SpanOf(*source), SpanOf(*row), PassPrecision::Fast);
     EXPECT_EQ(Channel(*row, 0, 0, 0), 1);
 
+    // Rows are summed in pairs: only the second row of this pair is redone.
+    Picture pair = MakePicture(2, 2, [](int32_t x, int32_t y, int32_t) -> uint8_t {
+        return y == 0 ? 4 : (x == 0 ? 205 : 1);
+    });
+    Picture rows = FlatPicture(1, 2, 9, 9, 9);
+    resampling::HorizontalPass(lists, SpanOf(*pair), SpanOf(*rows), PassPrecision::Fast);
+    EXPECT_EQ(Channel(*rows, 0, 0, 2), 2);
+    EXPECT_EQ(Channel(*rows, 0, 1, 2), 1);
+
     // The same sums down a column, wide enough for the vector blocks.
     Picture column =
         MakePicture(9, 2, [](int32_t, int32_t y, int32_t) -> uint8_t { return y == 0 ? 205 : 1; });
