@@ -10,12 +10,12 @@
 
 #include "base/error.h"
 #include "effects/resampling_passes.h"
-#include "effects/tests/resample_pictures.h"
+#include "effects/tests/test_pictures.h"
 
 namespace gleamkit::fx {
 namespace {
 
-using namespace gleamkit::fx::resample_testing;
+using namespace gleamkit::fx::testing;
 using resampling::BuildContributors;
 using resampling::ContributorLists;
 using resampling::PassPrecision;
@@ -150,11 +150,11 @@ RowSpan SpanOf(PixelBitmap& picture) {
 }
 
 // Runs both passes of one size change in the given precision.
-Picture TwoPasses(PixelBitmap& source, int32_t width, int32_t height, int row,
-                  PassPrecision precision) {
+PicturePtr TwoPasses(PixelBitmap& source, int32_t width, int32_t height, int row,
+                     PassPrecision precision) {
     const FilterEntry& filter = ResamplingFilters[row];
-    Picture middle = FlatPicture(width, source.Height(), 0, 0, 0);
-    Picture target = FlatPicture(width, height, 0, 0, 0);
+    PicturePtr middle = MakePicture(width, source.Height(), {0, 0, 0});
+    PicturePtr target = MakePicture(width, height, {0, 0, 0});
     const ContributorLists columns =
         BuildContributors(width, source.Width(), resampling::AxisScale(width, source.Width()),
                           filter.Kernel, filter.Support);
@@ -172,13 +172,13 @@ TEST(ResamplingPasses, FastSumsMatchTheExactOnesForEveryFilter) {
     } sizes[] = {{37, 23, 80, 51}, {64, 40, 17, 9}, {13, 29, 13, 29}, {5, 3, 11, 2}, {2, 2, 1, 7}};
     uint32_t seed = 1;
     for (const auto& size : sizes) {
-        Picture source = NoisePicture(size.sw, size.sh, seed++);
+        PicturePtr source = MakeNoise(size.sw, size.sh, seed++);
         for (int row = 0; row < 7; ++row) {
             SCOPED_TRACE(std::string(ResamplingFilters[row].Name) + " " + std::to_string(size.dw) +
                          "x" + std::to_string(size.dh));
-            Picture exact = TwoPasses(*source, size.dw, size.dh, row, PassPrecision::Exact);
-            Picture fast = TwoPasses(*source, size.dw, size.dh, row, PassPrecision::Fast);
-            EXPECT_TRUE(SamePixels(*exact, *fast));
+            PicturePtr exact = TwoPasses(*source, size.dw, size.dh, row, PassPrecision::Exact);
+            PicturePtr fast = TwoPasses(*source, size.dw, size.dh, row, PassPrecision::Fast);
+            EXPECT_TRUE(SamePixels(*fast, *exact));
         }
     }
 }
@@ -196,66 +196,66 @@ TEST(ResamplingPasses, DoubleSumsOnAFloatMidpointFallBackToExtended) {
     lists.pixel = {1, 0};
     lists.weight = {0.5f, kMidpointWeight};
 
-    Picture source =
-        MakePicture(2, 1, [](int32_t x, int32_t, int32_t) -> uint8_t { return x == 0 ? 205 : 1; });
-    Picture row = FlatPicture(1, 1, 9, 9, 9);
+    PicturePtr source = MakePictureFrom(
+        2, 1, [](int32_t x, int32_t, int32_t) -> uint8_t { return x == 0 ? 205 : 1; });
+    PicturePtr row = MakePicture(1, 1, {9, 9, 9});
     resampling::HorizontalPass(lists, SpanOf(*source), SpanOf(*row), PassPrecision::Fast);
-    EXPECT_EQ(Channel(*row, 0, 0, 0), 1);
+    EXPECT_EQ(ChannelAt(*row, 0, 0, 0), 1);
 
     // Rows are summed in pairs: only the second row of this pair is redone.
-    Picture pair = MakePicture(2, 2, [](int32_t x, int32_t y, int32_t) -> uint8_t {
+    PicturePtr pair = MakePictureFrom(2, 2, [](int32_t x, int32_t y, int32_t) -> uint8_t {
         return y == 0 ? 4 : (x == 0 ? 205 : 1);
     });
-    Picture rows = FlatPicture(1, 2, 9, 9, 9);
+    PicturePtr rows = MakePicture(1, 2, {9, 9, 9});
     resampling::HorizontalPass(lists, SpanOf(*pair), SpanOf(*rows), PassPrecision::Fast);
-    EXPECT_EQ(Channel(*rows, 0, 0, 2), 2);
-    EXPECT_EQ(Channel(*rows, 0, 1, 2), 1);
+    EXPECT_EQ(ChannelAt(*rows, 0, 0, 2), 2);
+    EXPECT_EQ(ChannelAt(*rows, 0, 1, 2), 1);
 
     // The same sums down a column, wide enough for the vector blocks.
-    Picture column =
-        MakePicture(9, 2, [](int32_t, int32_t y, int32_t) -> uint8_t { return y == 0 ? 205 : 1; });
-    Picture out = FlatPicture(9, 1, 9, 9, 9);
+    PicturePtr column = MakePictureFrom(
+        9, 2, [](int32_t, int32_t y, int32_t) -> uint8_t { return y == 0 ? 205 : 1; });
+    PicturePtr out = MakePicture(9, 1, {9, 9, 9});
     resampling::VerticalPass(lists, SpanOf(*column), SpanOf(*out), PassPrecision::Fast);
-    for (int32_t x = 0; x < 9; ++x) EXPECT_EQ(Channel(*out, x, 0, 1), 1) << x;
+    for (int32_t x = 0; x < 9; ++x) EXPECT_EQ(ChannelAt(*out, x, 0, 1), 1) << x;
 }
 
 TEST(Stretch, OnePixelToTwoByTwoCopiesIt) {
-    Picture source = FlatPicture(1, 1, 10, 120, 250);
-    Picture target = FlatPicture(2, 2, 0, 0, 0);
+    PicturePtr source = MakePicture(1, 1, {10, 120, 250});
+    PicturePtr target = MakePicture(2, 2, {0, 0, 0});
     Stretch(*source, *target, ResamplingFilters[kTriangle].Kernel, 1.0f);
-    EXPECT_TRUE(SamePixels(*FlatPicture(2, 2, 10, 120, 250), *target));
+    EXPECT_TRUE(SamePixels(*target, *MakePicture(2, 2, {10, 120, 250})));
 }
 
 TEST(Stretch, SameSizeWithTriangleReproducesThePicture) {
     for (const auto& [w, h] : {std::pair{17, 9}, std::pair{1, 5}, std::pair{6, 1}}) {
-        Picture source = NoisePicture(w, h, 7);
-        Picture target = FlatPicture(w, h, 0, 0, 0);
+        PicturePtr source = MakeNoise(w, h, 7);
+        PicturePtr target = MakePicture(w, h, {0, 0, 0});
         Stretch(*source, *target, ResamplingFilters[kTriangle].Kernel, 1.0f);
-        EXPECT_TRUE(SamePixels(*source, *target)) << w << "x" << h;
+        EXPECT_TRUE(SamePixels(*target, *source)) << w << "x" << h;
     }
 }
 
 TEST(Stretch, BoxDoublingRepeatsTheLowerSample) {
-    Picture source = NoisePicture(3, 1, 3);
-    Picture target = FlatPicture(5, 1, 0, 0, 0);
+    PicturePtr source = MakeNoise(3, 1, 3);
+    PicturePtr target = MakePicture(5, 1, {0, 0, 0});
     Stretch(*source, *target, ResamplingFilters[kBox].Kernel, 0.5f);
     for (int32_t c = 0; c < 3; ++c) {
-        EXPECT_EQ(Channel(*target, 0, 0, c), Channel(*source, 0, 0, c));
-        EXPECT_EQ(Channel(*target, 1, 0, c), Channel(*source, 0, 0, c));
-        EXPECT_EQ(Channel(*target, 3, 0, c), Channel(*source, 1, 0, c));
-        EXPECT_EQ(Channel(*target, 4, 0, c), Channel(*source, 2, 0, c));
+        EXPECT_EQ(ChannelAt(*target, 0, 0, c), ChannelAt(*source, 0, 0, c));
+        EXPECT_EQ(ChannelAt(*target, 1, 0, c), ChannelAt(*source, 0, 0, c));
+        EXPECT_EQ(ChannelAt(*target, 3, 0, c), ChannelAt(*source, 1, 0, c));
+        EXPECT_EQ(ChannelAt(*target, 4, 0, c), ChannelAt(*source, 2, 0, c));
     }
 }
 
 TEST(Stretch, NegativeLobesClampInsteadOfWrapping) {
     // A hard black/white edge overshoots on both sides with Lanczos3.
-    Picture source =
-        MakePicture(8, 1, [](int32_t x, int32_t, int32_t) -> uint8_t { return x < 4 ? 0 : 255; });
+    PicturePtr source = MakePictureFrom(
+        8, 1, [](int32_t x, int32_t, int32_t) -> uint8_t { return x < 4 ? 0 : 255; });
     for (int row : {kLanczos3, kMitchell}) {
-        Picture target = FlatPicture(29, 1, 7, 7, 7);
+        PicturePtr target = MakePicture(29, 1, {7, 7, 7});
         Stretch(*source, *target, ResamplingFilters[row].Kernel, ResamplingFilters[row].Support);
         for (int32_t x = 0; x < 29; ++x) {
-            const int value = Channel(*target, x, 0, 1);
+            const int value = ChannelAt(*target, x, 0, 1);
             if (x <= 10) {
                 EXPECT_LE(value, 40) << x;
             }
@@ -263,39 +263,39 @@ TEST(Stretch, NegativeLobesClampInsteadOfWrapping) {
                 EXPECT_GE(value, 215) << x;
             }
         }
-        EXPECT_EQ(Channel(*target, 0, 0, 0), 0);
-        EXPECT_EQ(Channel(*target, 28, 0, 0), 255);
+        EXPECT_EQ(ChannelAt(*target, 0, 0, 0), 0);
+        EXPECT_EQ(ChannelAt(*target, 28, 0, 0), 255);
     }
 }
 
 TEST(Stretch, DoublingMatchesTheExactPassesAndKeepsFlatAreasFlat) {
-    Picture source = MakePicture(40, 30, [](int32_t x, int32_t y, int32_t c) -> uint8_t {
+    PicturePtr source = MakePictureFrom(40, 30, [](int32_t x, int32_t y, int32_t c) -> uint8_t {
         return static_cast<uint8_t>(x < 20 ? 90 + c : (x * 7 + y * 3 + c * 50) & 255);
     });
-    Picture expected = TwoPasses(*source, 80, 60, kLanczos3, PassPrecision::Exact);
-    Picture target = FlatPicture(80, 60, 0, 0, 0);
+    PicturePtr expected = TwoPasses(*source, 80, 60, kLanczos3, PassPrecision::Exact);
+    PicturePtr target = MakePicture(80, 60, {0, 0, 0});
     Stretch(*source, *target, ResamplingFilters[kLanczos3].Kernel, 3.0f);
-    EXPECT_TRUE(SamePixels(*expected, *target));
-    EXPECT_EQ(Channel(*target, 10, 30, 2), 92);
+    EXPECT_TRUE(SamePixels(*target, *expected));
+    EXPECT_EQ(ChannelAt(*target, 10, 30, 2), 92);
 }
 
 TEST(Stretch, EmptyDestinationsWriteNothingAndEmptySourcesRaise) {
-    Picture source = NoisePicture(4, 4, 9);
+    PicturePtr source = MakeNoise(4, 4, 9);
     for (const auto& [w, h] : {std::pair{0, 5}, std::pair{5, 0}, std::pair{0, 0}}) {
-        Picture target(bitmap::NewPixelBitmap(w, h));
+        PicturePtr target(bitmap::NewPixelBitmap(w, h));
         EXPECT_NO_THROW(Stretch(*source, *target, ResamplingFilters[kLanczos3].Kernel, 3.0f));
         EXPECT_EQ(target->Width(), w);
         EXPECT_EQ(target->Height(), h);
     }
-    Picture empty(bitmap::NewPixelBitmap(0, 3));
-    Picture target = FlatPicture(2, 2, 1, 2, 3);
+    PicturePtr empty(bitmap::NewPixelBitmap(0, 3));
+    PicturePtr target = MakePicture(2, 2, {1, 2, 3});
     try {
         Stretch(*empty, *target, ResamplingFilters[kBox].Kernel, 0.5f);
         ADD_FAILURE() << "no exception";
     } catch (const Error& error) {
         EXPECT_STREQ(error.what(), "Source bitmap too small");
     }
-    EXPECT_TRUE(SamePixels(*FlatPicture(2, 2, 1, 2, 3), *target));
+    EXPECT_TRUE(SamePixels(*target, *MakePicture(2, 2, {1, 2, 3})));
 }
 
 TEST(Stretch, TinyPicturesToAndFromOnePixel) {
@@ -305,23 +305,23 @@ TEST(Stretch, TinyPicturesToAndFromOnePixel) {
     for (const auto& [sw, sh] : sizes)
         for (const auto& [dw, dh] : sizes)
             for (int row : {kBox, kTriangle, kBSpline, kLanczos3}) {
-                Picture source = FlatPicture(sw, sh, 30, 140, 220);
-                Picture target = FlatPicture(dw, dh, 0, 0, 0);
+                PicturePtr source = MakePicture(sw, sh, {30, 140, 220});
+                PicturePtr target = MakePicture(dw, dh, {0, 0, 0});
                 Stretch(*source, *target, ResamplingFilters[row].Kernel,
                         ResamplingFilters[row].Support);
                 if (row == kLanczos3) continue; // its weights only nearly add to 1
-                EXPECT_TRUE(SamePixels(*FlatPicture(dw, dh, 30, 140, 220), *target))
+                EXPECT_TRUE(SamePixels(*target, *MakePicture(dw, dh, {30, 140, 220})))
                     << sw << "x" << sh << " -> " << dw << "x" << dh << " row " << row;
             }
 }
 
 TEST(Stretch, OnePixelDestinationAveragesAroundTheFirstSample) {
     // Box over five samples at scale 1/5: weights 1/5 on samples 2, 1, 0, 1, 2.
-    Picture source = MakePicture(
+    PicturePtr source = MakePictureFrom(
         5, 1, [](int32_t x, int32_t, int32_t) -> uint8_t { return static_cast<uint8_t>(x * 50); });
-    Picture target = FlatPicture(1, 1, 0, 0, 0);
+    PicturePtr target = MakePicture(1, 1, {0, 0, 0});
     Stretch(*source, *target, ResamplingFilters[kBox].Kernel, 0.5f);
-    EXPECT_EQ(Channel(*target, 0, 0, 0), 60); // (100 + 50 + 0 + 50 + 100) / 5
+    EXPECT_EQ(ChannelAt(*target, 0, 0, 0), 60); // (100 + 50 + 0 + 50 + 100) / 5
 }
 
 float ThrowingKernel(float) {
@@ -330,8 +330,8 @@ float ThrowingKernel(float) {
 
 TEST(Stretch, ReleasesItsIntermediateWhenAnErrorLeavesIt) {
     // The sanitizer build's leak check sees an intermediate left behind.
-    Picture source = NoisePicture(3, 3, 4);
-    Picture target = FlatPicture(6, 6, 0, 0, 0);
+    PicturePtr source = MakeNoise(3, 3, 4);
+    PicturePtr target = MakePicture(6, 6, {0, 0, 0});
     EXPECT_THROW(Stretch(*source, *target, &ThrowingKernel, 1.0f), std::runtime_error);
 }
 

@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 #include "bitmap/pixel_bitmap.h"
@@ -39,6 +40,34 @@ inline PicturePtr MakePattern(int32_t width, int32_t height) {
         }
     }
     return picture;
+}
+
+// A Bits24 picture whose channel c (0 blue, 1 green, 2 red) of pixel (x, y)
+// is value(x, y, c).
+inline PicturePtr
+MakePictureFrom(int32_t width, int32_t height,
+                const std::function<uint8_t(int32_t x, int32_t y, int32_t c)>& value) {
+    PicturePtr picture = MakePicture(width, height);
+    for (int32_t y = 0; y < height; ++y) {
+        uint8_t* row = picture->ScanLine(y);
+        for (int32_t x = 0; x < width; ++x)
+            for (int32_t c = 0; c < 3; ++c) row[3 * x + c] = value(x, y, c);
+    }
+    return picture;
+}
+
+// A Bits24 picture of deterministic noise: the same seed, the same picture.
+inline PicturePtr MakeNoise(int32_t width, int32_t height, uint32_t seed) {
+    uint32_t state = seed * 2654435761u + 1u;
+    return MakePictureFrom(width, height, [&](int32_t, int32_t, int32_t) -> uint8_t {
+        state = state * 1664525u + 1013904223u;
+        return static_cast<uint8_t>(state >> 24);
+    });
+}
+
+// Channel c (0 blue, 1 green, 2 red) of a Bits24 pixel.
+inline uint8_t ChannelAt(bitmap::PixelBitmap& picture, int32_t x, int32_t y, int32_t c) {
+    return picture.ScanLine(y)[3 * x + c];
 }
 
 // An independent copy (Assign) of `source`.
