@@ -215,6 +215,25 @@ void TwistPosition(float dx, float dy, long double dxSquare, long double dySquar
     fy = static_cast<float>(static_cast<long double>(py) + cy);
 }
 
+// Calls pixel(x, y, address) for every pixel of the destination's first
+// `width` x `height`. Each result depends on the source alone, so the order is
+// free; square tiles keep the source rows a warp reads in the cache (a twist
+// walks the source across its rows).
+template <typename PixelFunction>
+void VisitInTiles(PixelBitmap& destination, int32_t width, int32_t height, PixelFunction pixel) {
+    constexpr int32_t kTile = 64;
+    std::vector<uint8_t*> outRows(height);
+    for (int32_t y = 0; y < height; ++y) outRows[y] = destination.ScanLine(y);
+    for (int32_t top = 0; top < height; top += kTile) {
+        const int32_t bottom = Min(top + kTile, height);
+        for (int32_t left = 0; left < width; left += kTile) {
+            const int32_t right = Min(left + kTile, width);
+            for (int32_t y = top; y < bottom; ++y)
+                for (int32_t x = left; x < right; ++x) pixel(x, y, outRows[y] + 3 * x);
+        }
+    }
+}
+
 } // namespace
 
 ChannelSums WrapBilinearSample(PixelBitmap& source, float fx, float fy) {
@@ -244,25 +263,21 @@ void FishEye(PixelBitmap& source, PixelBitmap& destination, long double amount) 
     const CentreOffsets columns(width, xmid);
 
     const CentreOffsets rowOffsets(height, ymid);
-    for (int32_t y = 0; y < height; ++y) {
-        uint8_t* out = destination.ScanLine(y);
-        const float dy = rowOffsets.offset[y];
-        for (int32_t x = 0; x < width; ++x, out += 3) {
-            float fx = static_cast<float>(x);
-            float fy = static_cast<float>(y);
-            if (lens) {
-                const float dx = columns.offset[x];
-                const float r = Radius(columns.square[x], rowOffsets.square[y]);
-                float lensX;
-                float lensY;
-                if (FishEyePosition(dx, dy, r, maxrad, xmid, ymid, lensX, lensY)) {
-                    fx = lensX;
-                    fy = lensY;
-                }
+    VisitInTiles(destination, width, height, [&](int32_t x, int32_t y, uint8_t* out) {
+        float fx = static_cast<float>(x);
+        float fy = static_cast<float>(y);
+        if (lens) {
+            const float r = Radius(columns.square[x], rowOffsets.square[y]);
+            float lensX;
+            float lensY;
+            if (FishEyePosition(columns.offset[x], rowOffsets.offset[y], r, maxrad, xmid, ymid,
+                                lensX, lensY)) {
+                fx = lensX;
+                fy = lensY;
             }
-            StoreSample(out, SampleRows(rows, fx, fy));
         }
-    }
+        StoreSample(out, SampleRows(rows, fx, fy));
+    });
 }
 
 void Twist(PixelBitmap& source, PixelBitmap& destination, int32_t amount) {
@@ -278,18 +293,14 @@ void Twist(PixelBitmap& source, PixelBitmap& destination, int32_t amount) {
     const CentreOffsets columns(width, cx);
     const CentreOffsets rowOffsets(height, cy);
 
-    for (int32_t y = 0; y < height; ++y) {
-        uint8_t* out = destination.ScanLine(y);
-        const float dy = rowOffsets.offset[y];
-        for (int32_t x = 0; x < width; ++x, out += 3) {
-            float fx = static_cast<float>(x);
-            float fy = static_cast<float>(y);
-            if (amount != 0)
-                TwistPosition(columns.offset[x], dy, columns.square[x], rowOffsets.square[y],
-                              amount, cx, cy, fx, fy);
-            StoreSample(out, SampleRows(rows, fx, fy));
-        }
-    }
+    VisitInTiles(destination, width, height, [&](int32_t x, int32_t y, uint8_t* out) {
+        float fx = static_cast<float>(x);
+        float fy = static_cast<float>(y);
+        if (amount != 0)
+            TwistPosition(columns.offset[x], rowOffsets.offset[y], columns.square[x],
+                          rowOffsets.square[y], amount, cx, cy, fx, fy);
+        StoreSample(out, SampleRows(rows, fx, fy));
+    });
 }
 
 std::vector<Operation> RadialWarpOperations() {
