@@ -137,9 +137,12 @@ void AddMonoNoise(PixelBitmap& picture, int32_t amount) {
         uint8_t* pixel = picture.ScanLine(y);
         for (int32_t x = 0; x < width; ++x, pixel += 3) {
             const int64_t noise = random.Next(bound) - half;
-            pixel[0] = ClampWide(pixel[0] + noise);
-            pixel[1] = ClampWide(pixel[1] + noise);
-            pixel[2] = ClampWide(pixel[2] + noise);
+            const int64_t blue = pixel[0] + noise;
+            const int64_t green = pixel[1] + noise;
+            const int64_t red = pixel[2] + noise;
+            pixel[0] = ClampWide(blue);
+            pixel[1] = ClampWide(green);
+            pixel[2] = ClampWide(red);
         }
     }
 }
@@ -196,23 +199,26 @@ void Darkness(PixelBitmap& picture, int32_t amount) {
 
 void Saturation(PixelBitmap& picture, int32_t amount) {
     if (!PrepareRows(picture)) return;
-    // (c - g) * Amount div 255 for every difference -255 .. 255. Beyond
-    // +-512 a delta saturates the channel whatever g is, so it is held there.
-    int32_t deltas[511];
-    for (int32_t difference = -255; difference <= 255; ++difference) {
-        const int64_t delta = static_cast<int64_t>(difference) * amount / 255;
-        deltas[difference + 255] =
-            static_cast<int32_t>(delta > 512 ? 512 : (delta < -512 ? -512 : delta));
+    // The new channel for every pair (g, c): g + (c - g) * Amount div 255,
+    // clamped. 64 KiB, built once per call, stays in the cache for the walk.
+    std::vector<uint8_t> curve(256 * 256);
+    for (int32_t gray = 0; gray < 256; ++gray) {
+        uint8_t* row = curve.data() + gray * 256;
+        for (int32_t c = 0; c < 256; ++c)
+            row[c] = ClampWide(gray + static_cast<int64_t>(c - gray) * amount / 255);
     }
     const int32_t width = picture.Width();
     const int32_t height = picture.Height();
     for (int32_t y = 0; y < height; ++y) {
         uint8_t* pixel = picture.ScanLine(y);
         for (int32_t x = 0; x < width; ++x, pixel += 3) {
-            const int32_t gray = (pixel[0] + pixel[1] + pixel[2]) / 3;
-            pixel[0] = static_cast<uint8_t>(ClampToByte(gray + deltas[pixel[0] - gray + 255]));
-            pixel[1] = static_cast<uint8_t>(ClampToByte(gray + deltas[pixel[1] - gray + 255]));
-            pixel[2] = static_cast<uint8_t>(ClampToByte(gray + deltas[pixel[2] - gray + 255]));
+            const uint32_t blue = pixel[0];
+            const uint32_t green = pixel[1];
+            const uint32_t red = pixel[2];
+            const uint8_t* row = curve.data() + (blue + green + red) / 3 * 256;
+            pixel[0] = row[blue];
+            pixel[1] = row[green];
+            pixel[2] = row[red];
         }
     }
 }

@@ -66,6 +66,26 @@ TEST(SaturationTest, NegativeProductsDivideTowardZero) {
     EXPECT_EQ(Through(Saturation, 255, {0, 0, 255}), (Channels{0, 0, 255}));
 }
 
+// The effect works through a table of every (grey, channel) pair; each pixel
+// must still follow the per-pixel rule with its own grey.
+TEST(SaturationTest, EveryPixelFollowsTheRuleWithItsOwnGrey) {
+    for (const int32_t amount : {128, 300, -77}) {
+        PicturePtr picture = MakePattern(61, 47);
+        PicturePtr original = CopyOf(*picture);
+        Saturation(*picture, amount);
+        for (int y = 0; y < 47; ++y) {
+            for (int x = 0; x < 61; ++x) {
+                const Channels in = ChannelsAt(*original, x, y);
+                const int32_t gray = (in[0] + in[1] + in[2]) / 3;
+                Channels expected;
+                for (int c = 0; c < 3; ++c)
+                    expected[c] = ClampToByte(gray + (in[c] - gray) * amount / 255);
+                ASSERT_EQ(ChannelsAt(*picture, x, y), expected) << x << "," << y << " " << amount;
+            }
+        }
+    }
+}
+
 TEST(GrayscaleTest, PrimariesAndTheExtendedPrecisionTie) {
     auto gray = [](Channels in) {
         PicturePtr picture = MakePicture(1, 1,
