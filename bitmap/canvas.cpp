@@ -203,6 +203,17 @@ void Canvas::SelectBrush() {
     }
 }
 
+void Canvas::Arc(int32_t left, int32_t top, int32_t right, int32_t bottom, int32_t startX,
+                 int32_t startY, int32_t endX, int32_t endY) {
+    if (!Require(kNotify | kHandle | kNeedPen)) return;
+    ::Arc(m_context, left, top, right, bottom, startX, startY, endX, endY);
+}
+
+void Canvas::Ellipse(int32_t left, int32_t top, int32_t right, int32_t bottom) {
+    if (!Require(kNotify | kHandle | kNeedPen | kNeedBrush)) return;
+    ::Ellipse(m_context, left, top, right, bottom);
+}
+
 void Canvas::FillRect(const Rect& rect) {
     if (!Require(kNotify | kHandle | kNeedBrush)) return;
     const RECT area = ToRect(rect);

@@ -93,6 +93,82 @@ TEST(DrawTest, KeyedDrawLeavesTheKeyColourOutAndKeepsItsMaskPerColour) {
     EXPECT_EQ(picture->MaskColor(), kColorNone);
 }
 
+TEST(CanvasTest, BrushColourChangeMakesANewHandleAndDeletesTheOldOne) {
+    Picture picture(NewPlain(4, 4, kWhite));
+    Canvas* canvas = picture->Canvas();
+    canvas->Brush()->SetColor(kRed);
+    canvas->FillRect(Rect{0, 0, 2, 2});
+    HGDIOBJ first = canvas->Brush()->Handle();
+    EXPECT_EQ(PixelOf(*picture, 1, 1), static_cast<uint32_t>(kRed));
+    canvas->Ellipse(0, 0, 4, 4); // selects the brush into the context
+    EXPECT_EQ(GetCurrentObject(canvas->HeldContext(), OBJ_BRUSH), first);
+
+    canvas->Brush()->SetColor(kBlue);
+    // Deleting succeeds only for a brush no context holds: it was deselected.
+    EXPECT_EQ(GetObjectType(first), 0u);
+    canvas->FillRect(Rect{2, 2, 4, 4});
+    EXPECT_NE(canvas->Brush()->Handle(), first);
+    EXPECT_EQ(PixelOf(*picture, 3, 3), static_cast<uint32_t>(kBlue));
+    // The picture follows its canvas's brush.
+    EXPECT_EQ(picture->BackColor(), kBlue);
+}
+
+TEST(CanvasTest, StyledPenAlsoSelectsTheBrushAndItsBackground) {
+    for (int style : {PS_SOLID, PS_DASH, PS_DOT, PS_DASHDOT}) {
+        Picture picture(NewPlain(8, 8, kWhite));
+        Canvas* canvas = picture->Canvas();
+        canvas->Brush()->SetColor(kGreen);
+        canvas->Pen()->SetPenStyle(style);
+        HDC context = canvas->Handle();
+        SetBkMode(context, TRANSPARENT);
+        canvas->Arc(0, 0, 8, 8, 8, 4, 8, 4);
+        const bool styled = style != PS_SOLID;
+        EXPECT_EQ(GetCurrentObject(context, OBJ_BRUSH) == canvas->Brush()->Handle(), styled)
+            << style;
+        EXPECT_EQ(GetBkMode(context), styled ? OPAQUE : TRANSPARENT) << style;
+        if (styled) {
+            EXPECT_EQ(GetBkColor(context), static_cast<COLORREF>(kGreen));
+        }
+        EXPECT_EQ(GetCurrentObject(context, OBJ_PEN), canvas->Pen()->Handle());
+    }
+}
+
+struct Counter {
+    int changes = 0;
+    int requests = 0;
+};
+
+void CountChange(void* data, KitObject*) {
+    ++static_cast<Counter*>(data)->changes;
+}
+
+HDC AnswerNone(void* data, Canvas*) {
+    ++static_cast<Counter*>(data)->requests;
+    return nullptr;
+}
+
+TEST(CanvasTest, EllipseWithoutAContextDrawsNothing) {
+    Picture picture(NewPlain(6, 6, kWhite));
+    picture->SetLayout(BitmapLayout::Device);
+    HDC context = CreateCompatibleDC(nullptr);
+    HGDIOBJ replaced = SelectObject(context, picture->Handle());
+    ASSERT_NE(replaced, nullptr);
+    Counter counter;
+    Canvas* canvas = NewCanvas(context);
+    canvas->OnChange = {CountChange, &counter};
+    canvas->OnNeedDC = {AnswerNone, &counter};
+    canvas->Brush()->SetColor(kRed);
+    canvas->Ellipse(0, 0, 6, 6);
+    EXPECT_EQ(counter.changes, 1);
+    EXPECT_EQ(counter.requests, 1);
+    EXPECT_EQ(canvas->HeldContext(), nullptr);
+    // The canvas let its context go (deleted), which freed the picture.
+    EXPECT_EQ(GetObjectType(context), 0u);
+    Free(canvas);
+    for (int32_t y = 0; y < 6; ++y)
+        for (int32_t x = 0; x < 6; ++x) ASSERT_EQ(picture->PixelAt(x, y), kWhite);
+}
+
 TEST(CanvasTest, ReplacedContextIsDeletedUnlessItIsThePaintContext) {
     HDC first = CreateCompatibleDC(nullptr);
     HDC second = CreateCompatibleDC(nullptr);
