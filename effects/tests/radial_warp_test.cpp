@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <limits>
 
+#include "base/color.h"
 #include "effects/tests/warp_pictures.h"
 
 namespace gleamkit::fx {
@@ -214,6 +215,26 @@ TEST(FishEye, TinyAndMismatchedPicturesStayInside) {
     auto before = CopyOf(*picture);
     FishEye(*empty, *picture, 0.51L);
     EXPECT_TRUE(SamePixels(*picture, *before));
+}
+
+TEST(RadialWarp, PicturesOfAnotherLayoutAreConvertedFirst) {
+    // 32-bit pictures: reading them as 24-bit rows would run past the data.
+    for (const bool twist : {false, true}) {
+        testing::PicturePtr source(bitmap::NewPixelBitmap(6, 4));
+        source->SetLayout(bitmap::BitmapLayout::Bits32);
+        for (int32_t y = 0; y < 4; ++y)
+            for (int32_t x = 0; x < 6; ++x) source->SetPixelAt(x, y, MakeColor(x * 40, y * 60, 7));
+        testing::PicturePtr picture(bitmap::NewPixelBitmap(6, 4));
+        picture->SetLayout(bitmap::BitmapLayout::Bits32);
+        if (twist)
+            Twist(*source, *picture, 0);
+        else
+            FishEye(*source, *picture, 0.0L);
+        ASSERT_EQ(picture->Layout(), bitmap::BitmapLayout::Bits24);
+        for (int32_t y = 0; y < 4; ++y)
+            for (int32_t x = 0; x < 6; ++x)
+                EXPECT_EQ(picture->PixelAt(x, y), MakeColor(x * 40, y * 60, 7)) << x << "," << y;
+    }
 }
 
 TEST(Twist, OnePixelPictureIsUnchanged) {
