@@ -165,11 +165,19 @@ inline int HorizontalPixelFast(const ContributorLists& lists, int32_t i,
 }
 
 template <int kRows>
-void HorizontalRowsFast(const ContributorLists& lists, const double* const (&quads)[kRows],
-                        const uint8_t* const (&sources)[kRows], uint8_t* const (&targets)[kRows]) {
+void HorizontalRowsFast(const ContributorLists& lists, bool useAvx2,
+                        const double* const (&quads)[kRows], const uint8_t* const (&sources)[kRows],
+                        uint8_t* const (&targets)[kRows]) {
     const int32_t count = lists.Count();
     for (int32_t i = 0; i < count; ++i) {
-        const int failed = HorizontalPixelFast<kRows>(lists, i, quads, targets);
+        int failed;
+        if constexpr (kRows == 2) {
+            failed = useAvx2 ? HorizontalPixelPairAvx2(lists, i, quads[0], quads[1], targets[0],
+                                                       targets[1])
+                             : HorizontalPixelFast<kRows>(lists, i, quads, targets);
+        } else {
+            failed = HorizontalPixelFast<kRows>(lists, i, quads, targets);
+        }
         for (int r = 0; r < kRows; ++r)
             if (failed & (1 << r))
                 HorizontalPixelExact(lists, i, sources[r], targets[r] + 3 * static_cast<size_t>(i));
@@ -220,7 +228,7 @@ inline bool VerticalBlockFast(const uint8_t* const* rows, const float* weights, 
 
 // Destination row i in blocks of eight channel values; a suspect block is
 // redone in the exact form, as are the last few values of the row.
-void VerticalRowFast(const ContributorLists& lists, const RowSpan& source, int32_t i,
+void VerticalRowFast(const ContributorLists& lists, const RowSpan& source, int32_t i, bool useAvx2,
                      std::vector<const uint8_t*>& rows, uint8_t* target) {
     const int32_t begin = lists.first[i];
     const int32_t entries = lists.first[i + 1] - begin;
@@ -231,8 +239,9 @@ void VerticalRowFast(const ContributorLists& lists, const RowSpan& source, int32
     const int32_t values = 3 * source.width;
     int32_t c = 0;
     for (; c + 8 <= values; c += 8) {
-        if (!VerticalBlockFast(rows.data(), weights, entries, c, target))
-            VerticalRowExact(lists, source, i, target, c, c + 8);
+        const bool written = useAvx2 ? VerticalBlockAvx2(rows.data(), weights, entries, c, target)
+                                     : VerticalBlockFast(rows.data(), weights, entries, c, target);
+        if (!written) VerticalRowExact(lists, source, i, target, c, c + 8);
     }
     VerticalRowExact(lists, source, i, target, c, values);
 }
@@ -246,6 +255,7 @@ void HorizontalPass(const ContributorLists& lists, const RowSpan& source, const 
             HorizontalRowExact(lists, source.Row(y), target.Row(y));
         return;
     }
+    const bool useAvx2 = precision == PassPrecision::Fast && HasAvx2();
     const size_t quadCount = 4 * static_cast<size_t>(source.width);
     std::vector<double> quads(2 * quadCount);
     double* const upper = quads.data();
@@ -254,25 +264,26 @@ void HorizontalPass(const ContributorLists& lists, const RowSpan& source, const 
     for (; y + 1 < source.height; y += 2) {
         WidenRow(source.Row(y), source.width, upper);
         WidenRow(source.Row(y + 1), source.width, lower);
-        HorizontalRowsFast<2>(lists, {upper, lower}, {source.Row(y), source.Row(y + 1)},
+        HorizontalRowsFast<2>(lists, useAvx2, {upper, lower}, {source.Row(y), source.Row(y + 1)},
                               {target.Row(y), target.Row(y + 1)});
     }
     if (y < source.height) {
         WidenRow(source.Row(y), source.width, upper);
-        HorizontalRowsFast<1>(lists, {upper}, {source.Row(y)}, {target.Row(y)});
+        HorizontalRowsFast<1>(lists, useAvx2, {upper}, {source.Row(y)}, {target.Row(y)});
     }
 }
 
 void VerticalPass(const ContributorLists& lists, const RowSpan& source, const RowSpan& target,
                   PassPrecision precision) {
     const int32_t values = 3 * target.width;
+    const bool useAvx2 = precision == PassPrecision::Fast && HasAvx2();
     std::vector<const uint8_t*> rows;
     for (int32_t i = 0; i < target.height; ++i) {
         uint8_t* row = target.Row(i);
         if (precision == PassPrecision::Exact)
             VerticalRowExact(lists, source, i, row, 0, values);
         else
-            VerticalRowFast(lists, source, i, rows, row);
+            VerticalRowFast(lists, source, i, useAvx2, rows, row);
     }
 }
 

@@ -38,7 +38,10 @@ float AxisScale(int32_t destLength, int32_t sourceLength);
 ContributorLists BuildContributors(int32_t destLength, int32_t sourceLength, float scale,
                                    ResamplingKernel kernel, float support);
 
-enum class PassPrecision : uint8_t { Exact, Fast };
+// Exact: extended-precision sums. Fast: checked double sums with the widest
+// vector unit available. FastBaseline: the same with SSE2 only (for machines
+// without AVX2, and to test both forms on machines with it).
+enum class PassPrecision : uint8_t { Exact, Fast, FastBaseline };
 
 // A run of 24-bit rows: row y starts at origin + y * stride (the stride may be
 // negative for bottom-up pictures).
@@ -60,5 +63,23 @@ void HorizontalPass(const ContributorLists& lists, const RowSpan& source, const 
 // target.width == source.width, target.height == lists.Count().
 void VerticalPass(const ContributorLists& lists, const RowSpan& source, const RowSpan& target,
                   PassPrecision precision);
+
+// True when the processor runs AVX2 code.
+bool HasAvx2();
+
+// The AVX2 form of one block of the vertical pass: channel values c .. c + 7
+// of a destination row from the source rows of its list, with checked double
+// sums. False (nothing written) when a sum must be redone at extended
+// precision. Call only when HasAvx2().
+bool VerticalBlockAvx2(const uint8_t* const* rows, const float* weights, int32_t entries, int32_t c,
+                       uint8_t* target);
+
+// The AVX2 form of one destination pixel i of the horizontal pass for two
+// rows at once, each row widened to four doubles per pixel (blue, green, red,
+// 0). Bit r of the answer (0 upper, 1 lower) is set when that row's pixel must
+// be redone at extended precision; it is then not written. Call only when
+// HasAvx2().
+int HorizontalPixelPairAvx2(const ContributorLists& lists, int32_t i, const double* upper,
+                            const double* lower, uint8_t* upperTarget, uint8_t* lowerTarget);
 
 } // namespace gleamkit::fx::resampling

@@ -82,18 +82,30 @@ struct RotateTerms {
     long double sine;
 };
 
+// The source's size and row addresses, fetched once for scattered reads.
+struct SourceRows {
+    int32_t width;
+    int32_t height;
+    std::vector<const uint8_t*> rows;
+
+    explicit SourceRows(PixelBitmap& source)
+        : width(source.Width()), height(source.Height()), rows(static_cast<size_t>(height)) {
+        for (int32_t y = 0; y < height; ++y) rows[y] = source.ScanLine(y);
+    }
+};
+
 // Interpolates the source at (fx, fy) into one destination pixel, or leaves it
 // when the nearest source pixel is outside the source.
-void RotatePixel(PixelBitmap& source, long double fx, long double fy, uint8_t* target) {
+void RotatePixel(const SourceRows& source, long double fx, long double fy, uint8_t* target) {
     const int32_t ix = Round(fx);
     const int32_t iy = Round(fy);
-    if (ix < 0 || ix >= source.Width() || iy < 0 || iy >= source.Height()) return;
+    if (ix < 0 || ix >= source.width || iy < 0 || iy >= source.height) return;
     const long double gx = fx - ix;
     const long double gy = fy - iy;
-    const int32_t ix2 = ClampInt(ix + 1, 0, source.Width() - 1);
-    const int32_t iy2 = ClampInt(iy + 1, 0, source.Height() - 1);
-    const uint8_t* row1 = source.ScanLine(iy);
-    const uint8_t* row2 = source.ScanLine(iy2);
+    const int32_t ix2 = ClampInt(ix + 1, 0, source.width - 1);
+    const int32_t iy2 = ClampInt(iy + 1, 0, source.height - 1);
+    const uint8_t* row1 = source.rows[iy];
+    const uint8_t* row2 = source.rows[iy2];
     for (int c = 0; c < 3; ++c) {
         const int32_t p11 = row1[3 * ix + c], p21 = row1[3 * ix2 + c];
         const int32_t p12 = row2[3 * ix + c], p22 = row2[3 * ix2 + c];
@@ -165,6 +177,7 @@ void SmoothRotate(PixelBitmap& source, PixelBitmap& destination, int32_t cx, int
         const long double px = 2 * (int64_t{x} - cx) + 1;
         columns[x] = {px * cosine, px * sine};
     }
+    const SourceRows rows(source);
     for (int32_t y = 0; y < destination.Height(); ++y) {
         const long double py = 2 * (int64_t{y} - cy) + 1;
         const long double pySine = py * sine;
@@ -173,7 +186,7 @@ void SmoothRotate(PixelBitmap& source, PixelBitmap& destination, int32_t cx, int
         for (int32_t x = 0; x < destination.Width(); ++x) {
             const long double fx = ((columns[x].cosine - pySine) - 1) / 2 + cx - dx;
             const long double fy = ((columns[x].sine + pyCosine) - 1) / 2 + cy - dy;
-            RotatePixel(source, fx, fy, target + 3 * static_cast<size_t>(x));
+            RotatePixel(rows, fx, fy, target + 3 * static_cast<size_t>(x));
         }
     }
 }

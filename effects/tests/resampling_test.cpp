@@ -177,8 +177,10 @@ TEST(ResamplingPasses, FastSumsMatchTheExactOnesForEveryFilter) {
             SCOPED_TRACE(std::string(ResamplingFilters[row].Name) + " " + std::to_string(size.dw) +
                          "x" + std::to_string(size.dh));
             PicturePtr exact = TwoPasses(*source, size.dw, size.dh, row, PassPrecision::Exact);
-            PicturePtr fast = TwoPasses(*source, size.dw, size.dh, row, PassPrecision::Fast);
-            EXPECT_TRUE(SamePixels(*fast, *exact));
+            for (const PassPrecision fast : {PassPrecision::Fast, PassPrecision::FastBaseline}) {
+                PicturePtr result = TwoPasses(*source, size.dw, size.dh, row, fast);
+                EXPECT_TRUE(SamePixels(*result, *exact)) << int(fast);
+            }
         }
     }
 }
@@ -206,17 +208,21 @@ TEST(ResamplingPasses, DoubleSumsOnAFloatMidpointFallBackToExtended) {
     PicturePtr pair = MakePictureFrom(2, 2, [](int32_t x, int32_t y, int32_t) -> uint8_t {
         return y == 0 ? 4 : (x == 0 ? 205 : 1);
     });
-    PicturePtr rows = MakePicture(1, 2, {9, 9, 9});
-    resampling::HorizontalPass(lists, SpanOf(*pair), SpanOf(*rows), PassPrecision::Fast);
-    EXPECT_EQ(ChannelAt(*rows, 0, 0, 2), 2);
-    EXPECT_EQ(ChannelAt(*rows, 0, 1, 2), 1);
+    for (const PassPrecision fast : {PassPrecision::Fast, PassPrecision::FastBaseline}) {
+        PicturePtr rows = MakePicture(1, 2, {9, 9, 9});
+        resampling::HorizontalPass(lists, SpanOf(*pair), SpanOf(*rows), fast);
+        EXPECT_EQ(ChannelAt(*rows, 0, 0, 2), 2);
+        EXPECT_EQ(ChannelAt(*rows, 0, 1, 2), 1);
+    }
 
     // The same sums down a column, wide enough for the vector blocks.
     PicturePtr column = MakePictureFrom(
         9, 2, [](int32_t, int32_t y, int32_t) -> uint8_t { return y == 0 ? 205 : 1; });
-    PicturePtr out = MakePicture(9, 1, {9, 9, 9});
-    resampling::VerticalPass(lists, SpanOf(*column), SpanOf(*out), PassPrecision::Fast);
-    for (int32_t x = 0; x < 9; ++x) EXPECT_EQ(ChannelAt(*out, x, 0, 1), 1) << x;
+    for (const PassPrecision fast : {PassPrecision::Fast, PassPrecision::FastBaseline}) {
+        PicturePtr out = MakePicture(9, 1, {9, 9, 9});
+        resampling::VerticalPass(lists, SpanOf(*column), SpanOf(*out), fast);
+        for (int32_t x = 0; x < 9; ++x) EXPECT_EQ(ChannelAt(*out, x, 0, 1), 1) << x;
+    }
 }
 
 TEST(Stretch, OnePixelToTwoByTwoCopiesIt) {

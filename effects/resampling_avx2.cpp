@@ -1,0 +1,108 @@
+// The AVX2 forms of Stretch's vertical block and horizontal pixel pair: the
+// same double-precision sums, checks and order as the SSE2 forms in
+// resampling_passes.cpp, four lanes per register. No fused multiply-add is enabled, so every
+// product and sum is the same IEEE operation and the results are bit-identical.
+#pragma GCC target("avx2")
+
+#include <immintrin.h>
+
+#include "effects/resampling_passes.h"
+
+namespace gleamkit::fx::resampling {
+
+namespace {
+
+// Lanes where the sum was rounded and sits exactly on a float midpoint (see
+// SuspectLanes in resampling_passes.cpp).
+inline __m256i SuspectLanes(__m256d sum, __m256d acc, __m256d term) {
+    const __m256i dropped =
+        _mm256_and_si256(_mm256_castpd_si256(sum), _mm256_set1_epi64x(0x1FFFFFFF));
+    const __m256i midpoint = _mm256_cmpeq_epi64(dropped, _mm256_set1_epi64x(0x10000000));
+    const __m256d inexact = _mm256_or_pd(_mm256_cmp_pd(_mm256_sub_pd(sum, acc), term, _CMP_NEQ_UQ),
+                                         _mm256_cmp_pd(_mm256_sub_pd(sum, term), acc, _CMP_NEQ_UQ));
+    return _mm256_and_si256(midpoint, _mm256_castpd_si256(inexact));
+}
+
+inline __m256d RoundToFloat(__m256d sum) {
+    return _mm256_cvtps_pd(_mm256_cvtpd_ps(sum));
+}
+
+} // namespace
+
+bool HasAvx2() {
+    static const bool available = __builtin_cpu_supports("avx2");
+    return available;
+}
+
+bool VerticalBlockAvx2(const uint8_t* const* rows, const float* weights, int32_t entries, int32_t c,
+                       uint8_t* target) {
+    __m256d low = _mm256_setzero_pd();
+    __m256d high = _mm256_setzero_pd();
+    __m256i suspects = _mm256_setzero_si256();
+    for (int32_t k = 0; k < entries; ++k) {
+        const __m256i words =
+            _mm256_cvtepu8_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(rows[k] + c)));
+        const __m256d weight = _mm256_set1_pd(weights[k]);
+        const __m256d termLow =
+            _mm256_mul_pd(_mm256_cvtepi32_pd(_mm256_castsi256_si128(words)), weight);
+        const __m256d termHigh =
+            _mm256_mul_pd(_mm256_cvtepi32_pd(_mm256_extracti128_si256(words, 1)), weight);
+        const __m256d sumLow = _mm256_add_pd(low, termLow);
+        const __m256d sumHigh = _mm256_add_pd(high, termHigh);
+        suspects = _mm256_or_si256(suspects, SuspectLanes(sumLow, low, termLow));
+        suspects = _mm256_or_si256(suspects, SuspectLanes(sumHigh, high, termHigh));
+        low = RoundToFloat(sumLow);
+        high = RoundToFloat(sumHigh);
+    }
+    if (!_mm256_testz_si256(suspects, suspects)) return false;
+    __m256 sums = _mm256_set_m128(_mm256_cvtpd_ps(high), _mm256_cvtpd_ps(low));
+    sums = _mm256_min_ps(_mm256_max_ps(sums, _mm256_setzero_ps()), _mm256_set1_ps(255.0f));
+    const __m256i whole = _mm256_cvtps_epi32(sums);
+    const __m128i words =
+        _mm_packs_epi32(_mm256_castsi256_si128(whole), _mm256_extracti128_si256(whole, 1));
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(target + c), _mm_packus_epi16(words, words));
+    return true;
+}
+
+int HorizontalPixelPairAvx2(const ContributorLists& lists, int32_t i, const double* upper,
+                            const double* lower, uint8_t* upperTarget, uint8_t* lowerTarget) {
+    __m256d upperSum = _mm256_setzero_pd();
+    __m256d lowerSum = _mm256_setzero_pd();
+    __m256i upperSuspects = _mm256_setzero_si256();
+    __m256i lowerSuspects = _mm256_setzero_si256();
+    for (int32_t e = lists.first[i]; e < lists.first[i + 1]; ++e) {
+        const size_t offset = 4 * static_cast<size_t>(lists.pixel[e]);
+        const __m256d weight = _mm256_set1_pd(lists.weight[e]);
+        const __m256d upperTerm = _mm256_mul_pd(_mm256_loadu_pd(upper + offset), weight);
+        const __m256d lowerTerm = _mm256_mul_pd(_mm256_loadu_pd(lower + offset), weight);
+        const __m256d upperNext = _mm256_add_pd(upperSum, upperTerm);
+        const __m256d lowerNext = _mm256_add_pd(lowerSum, lowerTerm);
+        upperSuspects =
+            _mm256_or_si256(upperSuspects, SuspectLanes(upperNext, upperSum, upperTerm));
+        lowerSuspects =
+            _mm256_or_si256(lowerSuspects, SuspectLanes(lowerNext, lowerSum, lowerTerm));
+        upperSum = RoundToFloat(upperNext);
+        lowerSum = RoundToFloat(lowerNext);
+    }
+    int failed = 0;
+    const __m256d sums[2] = {upperSum, lowerSum};
+    const __m256i suspects[2] = {upperSuspects, lowerSuspects};
+    uint8_t* const targets[2] = {upperTarget, lowerTarget};
+    for (int r = 0; r < 2; ++r) {
+        if (!_mm256_testz_si256(suspects[r], suspects[r])) {
+            failed |= 1 << r;
+            continue;
+        }
+        __m128 channels = _mm256_cvtpd_ps(sums[r]);
+        channels = _mm_min_ps(_mm_max_ps(channels, _mm_setzero_ps()), _mm_set1_ps(255.0f));
+        const __m128i words = _mm_packs_epi32(_mm_cvtps_epi32(channels), _mm_setzero_si128());
+        const int32_t packed = _mm_cvtsi128_si32(_mm_packus_epi16(words, words));
+        uint8_t* target = targets[r] + 3 * static_cast<size_t>(i);
+        target[0] = static_cast<uint8_t>(packed);
+        target[1] = static_cast<uint8_t>(packed >> 8);
+        target[2] = static_cast<uint8_t>(packed >> 16);
+    }
+    return failed;
+}
+
+} // namespace gleamkit::fx::resampling
