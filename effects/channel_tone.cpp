@@ -173,6 +173,19 @@ void ExcludeColor(PixelBitmap& picture, Color color) {
 }
 
 void Invert(PixelBitmap& picture) {
+    // The rectangle inversion flips every bit of every pixel. On 24-bit rows
+    // that is 255 - v per byte, done here directly: asking for the canvas
+    // would first move separate rows into a platform bitmap. A picture with a
+    // transparency mask goes through the canvas all the same, because the
+    // canvas's change event is what drops the mask.
+    if (HasRows24(picture) && picture.TransparencyMask() == nullptr) {
+        const size_t rowBytes = RowBytes(picture);
+        for (int32_t y = 0; y < picture.Height(); ++y) {
+            uint8_t* row = picture.ScanLine(y);
+            for (size_t i = 0; i < rowBytes; ++i) row[i] = static_cast<uint8_t>(~row[i]);
+        }
+        return;
+    }
     bitmap::Canvas* canvas = picture.Canvas();
     if (canvas != nullptr) canvas->InvertRect(picture.FullRect());
 }

@@ -45,12 +45,13 @@ void ExtractColor(bitmap::PixelBitmap& picture, Color color);
 // stay. A system colour is resolved first. In place.
 void ExcludeColor(bitmap::PixelBitmap& picture, Color color);
 
-// Every channel value v becomes 255 - v, through the picture's canvas (the
-// platform's rectangle inversion over the whole picture). In place; works on
-// any layout and does not change it (a palette picture has its colour
-// indexes inverted, as the platform does). The rows may move: fetch them
-// again afterwards. Inverting twice restores the picture; an empty picture is
-// left alone.
+// Every channel value v becomes 255 - v: the platform's rectangle inversion
+// over the whole picture, through the picture's canvas (24-bit rows without a
+// transparency mask are flipped in place, with the same result). In place;
+// works on any layout and does not change it (a palette picture has its colour
+// indexes inverted, as the platform does); a kept transparency mask is
+// dropped. The rows may move: fetch them again afterwards. Inverting twice
+// restores the picture; an empty picture is left alone.
 void Invert(bitmap::PixelBitmap& picture);
 
 // Each channel v of `source` becomes Round(v / amount) x amount (the division

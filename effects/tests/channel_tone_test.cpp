@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "base/error.h"
+#include "bitmap/canvas.h"
 #include "effects/channel_tone.h"
 #include "effects/registry.h"
 #include "effects/tests/test_pictures.h"
@@ -109,14 +110,25 @@ TEST(ChannelToneTest, InvertTurnsEveryChannelIntoItsNegativeInAnyLayout) {
             const Channels v = ChannelsAt(*original, x, y);
             EXPECT_EQ(ChannelsAt(*picture, x, y), (Channels{255 - v[0], 255 - v[1], 255 - v[2]}));
         }
+    PicturePtr inverted = CopyOf(*picture);
     Invert(*picture);
     EXPECT_TRUE(SamePixels(*picture, *original));
 
+    // Through the canvas: another layout, kept as it is, gives the same colours.
     picture->SetLayout(bitmap::BitmapLayout::Bits32);
     Invert(*picture);
     EXPECT_EQ(picture->Layout(), bitmap::BitmapLayout::Bits32);
     picture->SetLayout(bitmap::BitmapLayout::Bits24);
-    EXPECT_EQ(ChannelsAt(*picture, 3, 2)[0], 255 - ChannelsAt(*original, 3, 2)[0]);
+    EXPECT_TRUE(SamePixels(*picture, *inverted));
+
+    // A mask kept by keyed drawing is dropped, as any drawing on the canvas does.
+    PicturePtr target = MakePicture(7, 5);
+    original->DrawKeyed(target->Canvas()->Handle(), 0, 0, original->PixelAt(0, 0));
+    ASSERT_NE(original->TransparencyMask(), nullptr);
+    Invert(*original);
+    EXPECT_EQ(original->TransparencyMask(), nullptr);
+    EXPECT_TRUE(SamePixels(*original, *inverted));
+
     PicturePtr empty(bitmap::NewPixelBitmap(0, 0));
     Invert(*empty);
     EXPECT_TRUE(empty->Empty());
