@@ -1,8 +1,9 @@
 // Noise and tone: AddColorNoise, AddMonoNoise, Spray, Contrast, Lightness,
 // Darkness, Saturation, ConvertToGrayscale, SplitLight. Where a channel's new
-// value depends only on its old value the curve is built once per call as a
-// 256-entry table; the noise effects draw through a RandomCursor in exactly the
-// order the sequence fixes (row by row, pixel by pixel, blue-green-red).
+// value depends only on its old value (for Saturation: and the pixel's grey)
+// the curve is built once per call as a table; the noise effects draw through
+// a RandomCursor in exactly the order the sequence fixes (row by row, pixel by
+// pixel, blue-green-red).
 #include "effects/noise_tone.h"
 
 #include <numbers>
