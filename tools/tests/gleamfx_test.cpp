@@ -17,6 +17,7 @@
 #include "effects/effect_common.h"
 #include "effects/noise_tone.h"
 #include "effects/registry.h"
+#include "platform/kernel/clock.h"
 #include "tools/gleamfx/bmp_writer.h"
 #include "tools/gleamfx/gleamfx.h"
 #include "tools/sample/sample_picture.h"
@@ -240,6 +241,35 @@ TEST_F(GleamfxTest, ApplyReadsRectanglesAndWritesNewSizes) {
         EXPECT_EQ(result->Width(), 90) << operation.name;
         EXPECT_EQ(result->Height(), 25) << operation.name;
     }
+}
+
+// Operations that read a second picture need --second, read it, and fail
+// with status 1 when it cannot be read.
+TEST_F(GleamfxTest, SecondPictureOperationsNeedAReadableSecondFile) {
+    const std::string in = SampleFile("in.bmp", 30, 20);
+    const std::string other = SampleFile("other.bmp", 24, 18);
+    for (const fx::Operation& operation : fx::Operations()) {
+        if (!fx::NeedsSecondPicture(operation.wiring)) continue;
+        const std::string name(operation.name);
+        EXPECT_EQ(RunTool({"apply", in, PathOf("o.bmp"), name}).status, kExitUsage) << name;
+        EXPECT_EQ(RunTool({"apply", "--second", other, in, PathOf("o.bmp"), name}).status, kExitOk)
+            << name;
+        EXPECT_EQ(
+            RunTool({"apply", "--second", PathOf("missing.bmp"), in, PathOf("o.bmp"), name}).status,
+            kExitFailure)
+            << name;
+    }
+}
+
+// --utc-time holds the clock only while the operation runs.
+TEST_F(GleamfxTest, FixedClockIsReleasedAfterTheCommand) {
+    const std::string in = SampleFile("in.bmp", 8, 8);
+    ASSERT_EQ(
+        RunTool({"apply", "--utc-time", "01:02:03.004", in, PathOf("o.bmp"), "Contrast"}).status,
+        kExitOk);
+    SYSTEMTIME now{};
+    GetSystemTime(&now);
+    EXPECT_NE(now.wYear, 2000);
 }
 
 TEST_F(GleamfxTest, UsageErrorsExitWithTwoAndShowTheUsage) {
