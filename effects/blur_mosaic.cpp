@@ -3,12 +3,12 @@
 // seamless ramps divide at extended precision, once per channel difference.
 #include "effects/blur_mosaic.h"
 
+#include "effects/families.h"
+
 #include <array>
 #include <cstring>
 #include <utility>
 #include <vector>
-
-#include "effects/families.h"
 
 namespace gleamkit::fx {
 

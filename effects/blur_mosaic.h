@@ -6,9 +6,9 @@
 // none of these raises an error.
 #pragma once
 
-#include <cstdint>
-
 #include "effects/effect_common.h"
+
+#include <cstdint>
 
 namespace gleamkit::fx {
 

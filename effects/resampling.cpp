@@ -4,13 +4,13 @@
 // result); the constants 2/3, 1/6, 16/3, 7/3 and 32/3 stay at extended.
 #include "effects/resampling.h"
 
-#include <cctype>
-#include <climits>
-#include <cmath>
-
 #include "base/error.h"
 #include "effects/families.h"
 #include "effects/resampling_passes.h"
+
+#include <cctype>
+#include <climits>
+#include <cmath>
 
 namespace gleamkit::fx {
 

@@ -8,11 +8,11 @@
 // to a 32-bit float exactly where a value is stored.
 #pragma once
 
+#include "effects/effect_common.h"
+
 #include <array>
 #include <cstdint>
 #include <string_view>
-
-#include "effects/effect_common.h"
 
 namespace gleamkit::fx {
 

@@ -4,9 +4,9 @@
 // product and sum is the same IEEE operation and the results are bit-identical.
 #pragma GCC target("avx2")
 
-#include <immintrin.h>
-
 #include "effects/resampling_passes.h"
+
+#include <immintrin.h>
 
 namespace gleamkit::fx::resampling {
 

@@ -15,8 +15,7 @@
 #include "effects/resampling_passes.h"
 
 #include <emmintrin.h>
-
-#include <algorithm>
+#include <vector>
 
 namespace gleamkit::fx::resampling {
 

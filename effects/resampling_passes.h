@@ -7,11 +7,11 @@
 // on the same float; a row where it cannot is redone in the exact form.
 #pragma once
 
+#include "effects/resampling.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <vector>
-
-#include "effects/resampling.h"
 
 namespace gleamkit::fx::resampling {
 

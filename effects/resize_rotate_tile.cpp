@@ -5,12 +5,12 @@
 // once and copies the tile with the platform's block transfer.
 #include "effects/resize_rotate_tile.h"
 
-#include <cstddef>
-#include <vector>
-
 #include "base/error.h"
 #include "bitmap/canvas.h"
 #include "effects/families.h"
+
+#include <cstddef>
+#include <vector>
 
 namespace gleamkit::fx {
 

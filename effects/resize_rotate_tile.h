@@ -8,9 +8,9 @@
 // first. None raises an error.
 #pragma once
 
-#include <cstdint>
-
 #include "effects/effect_common.h"
+
+#include <cstdint>
 
 namespace gleamkit::fx {
 
