@@ -212,5 +212,25 @@ TEST(MakeSeamlessClip, NoSeamOrNoPictureLeavesItAlone) {
     EXPECT_TRUE(SamePixels(*one, *MakePicture(1, 1, {1, 2, 3})));
 }
 
+// Pictures of another layout are converted to 24-bit rows before they are
+// read, and then give what their 24-bit copy gives.
+TEST(BlurMosaicLayouts, OtherLayoutsAreConvertedFirst) {
+    using Effect = void (*)(PixelBitmap&);
+    const Effect effects[] = {
+        [](PixelBitmap& p) { AntiAliasing(p); },        [](PixelBitmap& p) { SplitBlur(p, 2); },
+        [](PixelBitmap& p) { GaussianBlur(p, 0); },     [](PixelBitmap& p) { Mosaic(p, 3); },
+        [](PixelBitmap& p) { MakeSeamlessClip(p, 4); },
+    };
+    for (const Effect effect : effects) {
+        PicturePtr wide = MakeNoise(13, 9, 77);
+        PicturePtr reference = CopyOf(*wide);
+        wide->SetLayout(bitmap::BitmapLayout::Bits32);
+        effect(*wide);
+        effect(*reference);
+        EXPECT_EQ(wide->Layout(), bitmap::BitmapLayout::Bits24);
+        EXPECT_TRUE(SamePixels(*wide, *reference));
+    }
+}
+
 } // namespace
 } // namespace gleamkit::fx

@@ -330,6 +330,18 @@ TEST(Stretch, OnePixelDestinationAveragesAroundTheFirstSample) {
     EXPECT_EQ(ChannelAt(*target, 0, 0, 0), 60); // (100 + 50 + 0 + 50 + 100) / 5
 }
 
+TEST(Stretch, ConvertsASourceOfAnotherLayoutFirst) {
+    PicturePtr source = MakeNoise(9, 7, 15);
+    PicturePtr reference = CopyOf(*source);
+    source->SetLayout(bitmap::BitmapLayout::Bits32);
+    PicturePtr target = MakePicture(14, 11, {0, 0, 0});
+    PicturePtr expected = MakePicture(14, 11, {0, 0, 0});
+    Stretch(*source, *target, ResamplingFilters[kMitchell].Kernel, 2.0f);
+    Stretch(*reference, *expected, ResamplingFilters[kMitchell].Kernel, 2.0f);
+    EXPECT_EQ(source->Layout(), bitmap::BitmapLayout::Bits24);
+    EXPECT_TRUE(SamePixels(*target, *expected));
+}
+
 float ThrowingKernel(float) {
     throw std::runtime_error("kernel failed");
 }
