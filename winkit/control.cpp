@@ -263,6 +263,12 @@ void Control::LeaveParent() {
     if (!parent->m_inDestroy) parent->RunChildrenChanged(nullptr);
 }
 
+void Control::ReleaseBigIcon() {
+    if (m_handle && !m_windowDestroyed) SendMessageA(m_handle, WM_SETICON, ICON_BIG, 0);
+    if (m_icon && m_icon != kNoIcon && !m_iconShared) DestroyIcon(m_icon);
+    m_icon = nullptr;
+}
+
 void Control::Destroy() {
     m_inDestroy = true;
     LeaveFocusSlots();
@@ -274,6 +280,7 @@ void Control::Destroy() {
     if (m_acceleratorTable) DestroyAcceleratorTable(m_acceleratorTable);
     m_acceleratorTable = nullptr;
     FreeAndNull(m_firstMenu);
+    ReleaseBigIcon();
     if (m_handle && !m_windowDestroyed) DestroyWindow(m_handle);
     m_handle = nullptr;
     if (detail::CreatingControl() == this) detail::SetCreatingControl(nullptr);

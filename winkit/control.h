@@ -75,6 +75,9 @@ struct ActionTable {
 // Labels (the system STATIC class) click with STN_CLICKED (0).
 inline constexpr ActionTable kLabelActions{0};
 
+// Control::SetIcon's "no icon at all".
+inline const HICON kNoIcon = reinterpret_cast<HICON>(static_cast<intptr_t>(-1));
+
 // The kit's private window messages.
 inline constexpr UINT kMsgRelease = 0xB003;             // free the control after this message
 inline constexpr UINT kMsgReflectedCommand = 0xB005;    // WM_COMMAND reflected to the child
@@ -143,6 +146,15 @@ public:
     bool IsEnabled() const { return m_enabled; }
     bool IsTransparent() const { return m_transparent; }
     void SetTransparent(bool transparent) { m_transparent = transparent; }
+    // The big icon a top-level window shows: none (0) takes a copy of the
+    // application control's icon, or the program's "MAINICON" resource for
+    // the application control itself; kNoIcon shows none. A shared icon is
+    // not destroyed with the control. Takes effect when the window is made.
+    HICON Icon() const { return m_icon; }
+    void SetIcon(HICON icon, bool shared) {
+        m_icon = icon;
+        m_iconShared = shared;
+    }
     HCURSOR Cursor() const { return m_cursor; }
     void SetCursor(HCURSOR cursor) { m_cursor = cursor; }
     bool RepaintOnResize() const { return m_repaintOnResize; }
@@ -265,6 +277,8 @@ private:
     LRESULT HandleKey(KitMessage& message);
     bool RegisterWindowClass();
     bool CreateOwnWindow();
+    void ApplyBigIcon();
+    void ReleaseBigIcon();
     void LeaveFocusSlots();
     void FreeChildren();
     void LeaveParent();
@@ -274,6 +288,8 @@ private:
     DWORD m_style = 0;
     DWORD m_exStyle = 0;
     HCURSOR m_cursor = nullptr;
+    HICON m_icon = nullptr;
+    bool m_iconShared = false;
     std::string m_caption;
     WPARAM m_lastSizeType = 0;
     int m_rememberedShow = 0;

@@ -102,6 +102,24 @@ bool Control::CreateOwnWindow() {
     return true;
 }
 
+void Control::ApplyBigIcon() {
+    if (!m_icon) {
+        Control* application = ApplicationControl();
+        if (application && application != this) {
+            if (application->m_icon && application->m_icon != kNoIcon) {
+                m_icon = static_cast<HICON>(CopyImage(application->m_icon, IMAGE_ICON, 0, 0, 0));
+                m_iconShared = false;
+            }
+        } else {
+            // The program's own icon resource (none when it carries none).
+            m_icon = LoadIconA(GetModuleHandleA(nullptr), "MAINICON");
+            m_iconShared = true;
+        }
+    }
+    if (m_icon && m_icon != kNoIcon)
+        SendMessageA(m_handle, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_icon));
+}
+
 void Control::CreateChildWindows() {
     for (int32_t i = 0; i < ChildCount(); ++i)
         if (Control* child = Child(i)) child->CreateWindowStep();
@@ -117,6 +135,7 @@ bool Control::CreateWindowStep() {
     if (!RegisterWindowClass()) return false;
     if ((m_style & WS_CHILD) && (!m_parent || !m_parent->m_handle)) return false;
     if (!CreateOwnWindow()) return false;
+    if (!m_isChild) ApplyBigIcon();
     CreateChildWindows();
     return true;
 }
