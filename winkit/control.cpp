@@ -5,6 +5,7 @@
 #include <unordered_set>
 
 #include "base/kit_list.h"
+#include "bitmap/draw_tool.h"
 #include "winkit/application.h"
 #include "winkit/kit_internal.h"
 #include "winkit/menu.h"
@@ -77,6 +78,7 @@ Control* NewControlBase(Control* parent, const char* baseClassName, Ctl3D ctl3D)
 
     control->InitWithParent(parent);
     control->m_textColor = parent->m_textColor;
+    control->InheritTools(*parent);
     const int32_t margin = parent->m_childMargin;
     control->m_childMargin = margin;
     control->m_bounds = MakeRect(margin, margin + parent->m_clientMargins.Top, margin + kStartSize,
@@ -152,23 +154,8 @@ void Control::SetColor(Color color) {
     m_color = color;
     if (m_cachedBrush) DeleteObject(m_cachedBrush);
     m_cachedBrush = nullptr;
+    if (m_brush) m_brush->SetColor(color);
     Invalidate();
-}
-
-HBRUSH Control::EraseBrush() {
-    // Sharing is looked up at each use rather than copied, so a parent that
-    // changes its colour never leaves a child holding a deleted brush.
-    if (m_parent && m_parent->m_color == m_color) return m_parent->EraseBrush();
-    const COLORREF rgb = static_cast<COLORREF>(ResolveColor(m_color));
-    if (m_cachedBrush && m_cachedBrushRgb != rgb) {
-        DeleteObject(m_cachedBrush);
-        m_cachedBrush = nullptr;
-    }
-    if (!m_cachedBrush) {
-        m_cachedBrush = CreateSolidBrush(rgb);
-        m_cachedBrushRgb = rgb;
-    }
-    return m_cachedBrush;
 }
 
 void Control::SetVisible(bool visible) {
@@ -277,6 +264,7 @@ void Control::Destroy() {
     KitObject::Destroy();
     FreeChildren();
 
+    FreeTools();
     if (m_acceleratorTable) DestroyAcceleratorTable(m_acceleratorTable);
     m_acceleratorTable = nullptr;
     FreeAndNull(m_firstMenu);

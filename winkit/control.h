@@ -26,6 +26,11 @@ namespace gleamkit {
 class KitList;
 }
 
+namespace gleamkit::bitmap {
+class Canvas;
+class DrawTool;
+} // namespace gleamkit::bitmap
+
 namespace gleamkit::winkit {
 
 class Control;
@@ -137,7 +142,7 @@ public:
     // Sets the background colour, drops the cached brush and repaints.
     void SetColor(Color color);
     Color TextColor() const { return m_textColor; }
-    void SetTextColor(Color color) { m_textColor = color; }
+    void SetTextColor(Color color);
     bool IsVisible() const { return m_visible; }
     // Shows or hides the window (when there is one) and realigns the parent.
     void SetVisible(bool visible);
@@ -168,8 +173,24 @@ public:
     // The base class's window procedure (a system class's, such as STATIC's),
     // or none when messages default to DefWindowProcA.
     WNDPROC DefaultProcedure() const { return m_defaultProc; }
+    // The control's font, made on first request (a copy of the parent's when
+    // the parent has one, sharing its handle while the settings agree); its
+    // colour is the text colour. A change repaints, is sent to the window
+    // (WM_SETFONT) and reaches the window canvas. Owned by the control.
+    bitmap::DrawTool* Font();
+    // The control's brush, made on first request like Font; its colour is the
+    // control's colour. Owned by the control.
+    bitmap::DrawTool* Brush();
+    bool HasFont() const { return m_font != nullptr; }
+    bool HasBrush() const { return m_brush != nullptr; }
+    // The canvas drawing on the window, made on first request: during a paint
+    // it draws on the paint context, otherwise on the window's own context.
+    // Owned by the control.
+    bitmap::Canvas* Canvas();
+    bool HasCanvas() const { return m_canvas != nullptr; }
     // The brush the kit erases the background with: a solid brush of the
-    // control's colour, cached (or the parent's, when the colours agree).
+    // control's colour, cached (or the parent's, when the colours agree); once
+    // a control has made a Brush, the control's Brush.
     HBRUSH EraseBrush();
 
     // --- Geometry (parent client coordinates; right and bottom exclusive) -
@@ -277,6 +298,10 @@ private:
     LRESULT HandleKey(KitMessage& message);
     bool RegisterWindowClass();
     bool CreateOwnWindow();
+    void InheritTools(Control& parent);
+    void FreeTools();
+    static void FontChanged(void* data, KitObject* sender);
+    static void BrushChanged(void* data, KitObject* sender);
     void ApplyBigIcon();
     void ReleaseBigIcon();
     void LeaveFocusSlots();
@@ -288,6 +313,9 @@ private:
     DWORD m_style = 0;
     DWORD m_exStyle = 0;
     HCURSOR m_cursor = nullptr;
+    bitmap::Canvas* m_canvas = nullptr;
+    bitmap::DrawTool* m_font = nullptr;
+    bitmap::DrawTool* m_brush = nullptr;
     HICON m_icon = nullptr;
     bool m_iconShared = false;
     std::string m_caption;

@@ -1,6 +1,7 @@
-// A control's position and size. Bounds are kept in parent client coordinates
-// while there is no window; once the window exists it is the authority and
-// the kept bounds only follow the kit's own changes.
+// A control's position and size, and the calls that address its window.
+// Bounds are kept in parent client coordinates while there is no window; once
+// the window exists it is the authority and the kept bounds only follow the
+// kit's own changes.
 #include "winkit/control.h"
 
 #include "winkit/application.h"
@@ -60,6 +61,16 @@ void Control::SetClientSize(int32_t width, int32_t height) {
     const int32_t newHeight =
         height > 0 ? (outer.Bottom - outer.Top) + height - (client.Bottom - client.Top) : 0;
     SetSize(newWidth, newHeight);
+}
+
+LRESULT Control::SendToSelf(UINT message, WPARAM wParam, LPARAM lParam) {
+    const LRESULT result = SendMessageA(WindowHandle(), message, wParam, lParam);
+    RethrowPendingException();
+    return result;
+}
+
+void Control::Close() {
+    if (m_handle && !m_windowDestroyed) PostMessageA(m_handle, WM_CLOSE, 0, 0);
 }
 
 void Control::Invalidate() {

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "bitmap/draw_tool.h"
 #include "winkit/application.h"
 #include "winkit/kit_internal.h"
 
@@ -136,6 +137,8 @@ bool Control::CreateWindowStep() {
     if ((m_style & WS_CHILD) && (!m_parent || !m_parent->m_handle)) return false;
     if (!CreateOwnWindow()) return false;
     if (!m_isChild) ApplyBigIcon();
+    if (m_font)
+        SendMessageA(m_handle, WM_SETFONT, reinterpret_cast<WPARAM>(m_font->Handle()), TRUE);
     CreateChildWindows();
     return true;
 }

@@ -2,6 +2,8 @@
 // context to its OnPaint event.
 #include "winkit/paint_box.h"
 
+#include "bitmap/canvas.h"
+
 namespace gleamkit::winkit {
 
 namespace {
@@ -26,6 +28,15 @@ public:
         control.SetPaintDC(m_dc);
     }
     ~PaintScope() {
+        // The canvas lets the paint context go without releasing it: EndPaint
+        // does that.
+        if (m_control.HasCanvas()) {
+            bitmap::Canvas* canvas = m_control.Canvas();
+            if (canvas->HeldContext() == m_dc) {
+                canvas->SetPaintFlag(true);
+                canvas->SetHandle(nullptr);
+            }
+        }
         if (m_began) EndPaint(m_window, &m_paint);
         m_control.SetPaintDC(m_savedDC);
     }
