@@ -97,9 +97,8 @@ LRESULT Control::HandleClose(const KitMessage& message) {
 
 LRESULT Control::HandleNcDestroy(const KitMessage& message) {
     RemovePropA(message.Window, detail::kSelfProperty);
-    // Another window's end (routed here for want of a control) or the
-    // control's own Destroy taking the window down: nothing more to do.
-    if (message.Window != m_handle || m_inDestroy) return CallDefault(message);
+    // Another window's end, routed here for want of a control.
+    if (message.Window != m_handle) return CallDefault(message);
     m_windowDestroyed = true;
     Control* application = ApplicationControl();
     if (application && message.Window == application->m_handle) return CallDefault(message);
@@ -160,6 +159,12 @@ LRESULT Control::HandleKey(KitMessage& message) {
 }
 
 LRESULT Control::WindowProc(KitMessage& message) {
+    // A control being torn down only lets its window go: no event or handler
+    // may see it (one that freed it again would destroy it twice).
+    if (m_inDestroy) {
+        if (message.Message == WM_NCDESTROY) RemovePropA(message.Window, detail::kSelfProperty);
+        return CallDefault(message);
+    }
     LRESULT result = 0;
     if (LoopRunning()) {
         Control* application = ApplicationControl();
