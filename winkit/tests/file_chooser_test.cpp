@@ -42,8 +42,8 @@ protected:
 
 TEST_F(FileChooserTest, FilterReachesThePlatformAsZeroSeparatedPairs) {
     const std::vector<char> list = PlatformFilterList("Bitmaps|*.bmp;*.dib|All files|*.*");
-    const std::string expected("Bitmaps\0*.bmp;*.dib\0All files\0*.*\0\0", 37);
-    EXPECT_EQ(std::string(list.begin(), list.end()), expected);
+    constexpr char kExpected[] = "Bitmaps\0*.bmp;*.dib\0All files\0*.*\0";
+    EXPECT_EQ(std::string(list.begin(), list.end()), std::string(kExpected, sizeof(kExpected)));
     EXPECT_TRUE(PlatformFilterList("").empty());
     // A bar as the very first character is text, not a separator.
     const std::vector<char> leading = PlatformFilterList("|a|b");

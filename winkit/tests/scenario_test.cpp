@@ -157,7 +157,9 @@ void ExpectViewShowsPicture(const char* step) {
 class ScenarioTest : public KitTest {};
 
 TEST_F(ScenarioTest, ProgramIsDrivenThroughInputAndShowsTheScrolledPicture) {
-    const std::string picture = ::testing::TempDir() + "/scenario.bmp";
+    std::string picture = ::testing::TempDir();
+    if (picture.empty() || picture.back() != '/') picture += '/';
+    picture += "scenario.bmp";
     std::ofstream(picture) << "BM";
     BuildProgram();
     WatchDestroy(g_program.form, "form");
