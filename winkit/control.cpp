@@ -70,10 +70,9 @@ void Control::InitWithParent(Control* parent) {
     parent->RunChildrenChanged(this);
 }
 
-Control* NewControlBase(Control* parent, const char* baseClassName, Ctl3D ctl3D) {
+Control* NewControlBase(Control* parent, const char* baseClassName) {
     auto* control = new Control();
     control->m_baseClassName = baseClassName ? baseClassName : "";
-    control->m_ctl3D = ctl3D;
     if (!parent) return control;
 
     control->InitWithParent(parent);
@@ -87,7 +86,7 @@ Control* NewControlBase(Control* parent, const char* baseClassName, Ctl3D ctl3D)
 }
 
 Control* NewForm(Control* parent, const char* caption) {
-    Control* form = NewControlBase(parent, "Form", Ctl3D::On);
+    Control* form = NewControlBase(parent, "Form");
     form->m_classStyle |= CS_DBLCLKS;
     form->AttachHandler(FormHandler);
     form->AttachHandler(EraseHandler);
@@ -98,7 +97,7 @@ Control* NewForm(Control* parent, const char* caption) {
 
 Control* NewChildControl(Control* parent, const char* baseClassName, DWORD style, Ctl3D ctl3D,
                          const ActionTable* actions) {
-    Control* control = NewControlBase(parent, baseClassName, ctl3D);
+    Control* control = NewControlBase(parent, baseClassName);
     control->m_isChild = true;
     control->m_style = style | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
     if (ctl3D == Ctl3D::On) {

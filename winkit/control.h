@@ -167,6 +167,10 @@ public:
     DWORD Style() const { return m_style; }
     DWORD ExStyle() const { return m_exStyle; }
     UINT ClassStyle() const { return m_classStyle; }
+    // Of a tab stop: its place in its form's tab order (0 first).
+    int32_t TabOrder() const { return m_tabOrder; }
+    // The wParam of the last WM_SIZE (SIZE_RESTORED, SIZE_MINIMIZED, ...).
+    WPARAM LastSizeType() const { return m_lastSizeType; }
     // The child window id (from 0x8000 up); 0 for forms.
     UINT ControlId() const { return m_controlId; }
     const std::string& BaseClassName() const { return m_baseClassName; }
@@ -275,7 +279,7 @@ protected:
     void Destroy() override;
 
 private:
-    friend Control* NewControlBase(Control* parent, const char* baseClassName, Ctl3D ctl3D);
+    friend Control* NewControlBase(Control* parent, const char* baseClassName);
     friend Control* NewForm(Control* parent, const char* caption);
     friend Control* NewChildControl(Control* parent, const char* baseClassName, DWORD style,
                                     Ctl3D ctl3D, const ActionTable* actions);
@@ -344,7 +348,6 @@ private:
     std::vector<HandlerEntry> m_handlers;
     bool m_chainRunning = false;
     std::string m_baseClassName;
-    Ctl3D m_ctl3D = Ctl3D::On;
     Color m_textColor = SystemColor(COLOR_WINDOWTEXT);
     Color m_color = SystemColor(COLOR_BTNFACE);
     int32_t m_childMargin = 2;
@@ -373,11 +376,12 @@ private:
 // CS_OWNDC, button-face colour, window-text text colour, ChildMargin 2),
 // whose window class will be "obj_" + `baseClassName`. With a parent it is
 // appended to the parent's children (running the parent's children-changed
-// step with it), takes the parent's colours, ChildMargin and ctl-3D choice,
+// step with it), takes the parent's colours, font, brush and ChildMargin,
 // and starts at (margin, margin + parent's top client margin) with right and
-// bottom at margin + 64. The caller owns the result (a child is freed with its
+// bottom at margin + 64. (The sunken edge is a child control's choice, see
+// NewChildControl.) The caller owns the result (a child is freed with its
 // parent).
-Control* NewControlBase(Control* parent, const char* baseClassName, Ctl3D ctl3D);
+Control* NewControlBase(Control* parent, const char* baseClassName);
 
 // A form: a top-level window with double-click messages, the form handler
 // (focus, end of session) and the background erase handler, and `caption`.
