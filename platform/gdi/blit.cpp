@@ -142,7 +142,7 @@ public:
         } else if (m_targetMono) {
             for (int i = 0; i < count; ++i) values[i] = values[i] == m_sourceBk ? 1 : 0;
         } else {
-            for (int i = 0; i < count; ++i) values[i] = m_codec.Encode(values[i]);
+            m_codec.EncodeValues(values, count);
         }
     }
 
@@ -154,6 +154,27 @@ private:
     uint32_t m_textValue = 0;
     uint32_t m_bkValue = 0;
 };
+
+// Inverting whole bytes needs no unpacking (the inversion of a picture is
+// one of the effects, so it is worth a loop of its own).
+void InvertSpans(DrawTarget& target, int left, int top, int right, int bottom) {
+    const int bits = target.view.format->bitsPerPixel;
+    ForEachClippedSpan(target.clip, left, top, right, bottom, [&](int y, int x0, int x1) {
+        BYTE* row = target.view.Row(y);
+        if (bits == 32) {
+            // Keep the unused fourth byte 0.
+            BYTE* p = row + static_cast<size_t>(x0) * 4;
+            for (int i = 0; i < (x1 - x0) * 4; ++i) {
+                p[i] = static_cast<BYTE>(p[i] ^ ((i & 3) == 3 ? 0 : 0xFF));
+            }
+            return;
+        }
+        const int bytesPerPixel = bits / 8;
+        BYTE* p = row + static_cast<size_t>(x0) * bytesPerPixel;
+        const size_t count = static_cast<size_t>(x1 - x0) * bytesPerPixel;
+        for (size_t i = 0; i < count; ++i) p[i] = static_cast<BYTE>(~p[i]);
+    });
+}
 
 struct RowBuffers {
     std::vector<uint32_t> source, pattern, dest, line, accumulated;
@@ -220,6 +241,11 @@ void PatternFill(DrawTarget& target, const PatternTable& pattern, int left, int 
     if (usePattern && pattern.Empty()) return;
     const PixelFormat& format = *target.view.format;
     const uint32_t mask = format.ValueMask();
+    if (rop3 == 0x55 && (format.bitsPerPixel == 8 || format.bitsPerPixel == 24 ||
+                         (format.bitsPerPixel == 32 && mask == 0xFFFFFF))) {
+        InvertSpans(target, left, top, right, bottom);
+        return;
+    }
     const int width = target.view.width;
     std::vector<uint32_t> p(width), d(width), unused(width);
     ForEachClippedSpan(target.clip, left, top, right, bottom, [&](int y, int x0, int x1) {
@@ -325,6 +351,27 @@ bool BlitPixels(DrawTarget& target, const PixelView* source, COLORREF sourceBk,
         }
     };
 
+    // The source group of target row j, combined by the stretch mode, for
+    // target columns [first, first + n) of the span.
+    auto gatherStretched = [&](int j, int first, int n) {
+        const int rowEnd = shrink == Shrink::First ? rows.first[j] + 1 : rows.end[j];
+        readSourceRow(rows.first[j], buf.accumulated.data());
+        for (int row = rows.first[j] + 1; row < rowEnd; ++row) {
+            readSourceRow(row, buf.line.data());
+            for (int k = 0; k < sourceSpan; ++k) {
+                buf.accumulated[k] = ShrinkCombine(shrink, buf.accumulated[k], buf.line[k]);
+            }
+        }
+        for (int k = 0; k < n; ++k) {
+            const int c0 = columns.first[first + k] - sourceColFirst;
+            const int c1 =
+                shrink == Shrink::First ? c0 + 1 : columns.end[first + k] - sourceColFirst;
+            uint32_t v = buf.accumulated[c0];
+            for (int c = c0 + 1; c < c1; ++c) v = ShrinkCombine(shrink, v, buf.accumulated[c]);
+            buf.source[k] = v;
+        }
+    };
+
     ForEachClippedSpan(
         target.clip, static_cast<int>(px0 + i0), static_cast<int>(py0 + j0),
         static_cast<int>(px0 + i1), static_cast<int>(py0 + j1), [&](int py, int xa, int xb) {
@@ -339,22 +386,16 @@ bool BlitPixels(DrawTarget& target, const PixelView* source, COLORREF sourceBk,
                              static_cast<size_t>(n) * bytesPerPixel);
                 return;
             }
-            // The source group of this row, combined by the stretch mode.
-            const int rowEnd = shrink == Shrink::First ? rows.first[j] + 1 : rows.end[j];
-            readSourceRow(rows.first[j], buf.accumulated.data());
-            for (int row = rows.first[j] + 1; row < rowEnd; ++row) {
-                readSourceRow(row, buf.line.data());
-                for (int k = 0; k < sourceSpan; ++k) {
-                    buf.accumulated[k] = ShrinkCombine(shrink, buf.accumulated[k], buf.line[k]);
+            if (oneToOne) {
+                const int column = columns.first[first];
+                if (sourceFormat.monochrome) {
+                    ReadValues(sourceFormat, sourceRowAt(rows.first[j]), column, n,
+                               buf.source.data());
+                } else {
+                    sourceCodec.DecodeRow(sourceRowAt(rows.first[j]), column, n, buf.source.data());
                 }
-            }
-            for (int k = 0; k < n; ++k) {
-                const int c0 = columns.first[first + k] - sourceColFirst;
-                const int c1 =
-                    shrink == Shrink::First ? c0 + 1 : columns.end[first + k] - sourceColFirst;
-                uint32_t v = buf.accumulated[c0];
-                for (int c = c0 + 1; c < c1; ++c) v = ShrinkCombine(shrink, v, buf.accumulated[c]);
-                buf.source[k] = v;
+            } else {
+                gatherStretched(j, first, n);
             }
             convert.Convert(buf.source.data(), n);
             if (usePattern) pattern.Fill(xa, py, n, buf.pattern.data());

@@ -333,11 +333,13 @@ BOOL MoveToEx(HDC dc, int x, int y, LPPOINT old);
 // A device bitmap in the format of the bitmap selected in `dc` for a memory
 // context (a fresh memory context gives monochrome; a DIB section selected
 // gives a DIB section of its layout), 32-bit for any other context. Pixels are
-// zero. NULL for a bad dc or a size of 0 or less.
+// zero. A width or height of 0 gives the shared 1x1 monochrome bitmap; NULL
+// for a bad dc or a negative size.
 HBITMAP CreateCompatibleBitmap(HDC dc, int width, int height);
 // A device bitmap of 1 plane and 1 bit (monochrome) or 32 bits per pixel,
 // filled from `bits` (rows word-aligned, top row first) or zero when NULL.
-// Other formats and sizes of 0 or less give NULL.
+// A width or height of 0 gives the shared 1x1 monochrome bitmap; other
+// formats and negative sizes give NULL.
 HBITMAP CreateBitmap(int width, int height, UINT planes, UINT bitCount, const void* bits);
 // A DIB section of the layout in `info` (1, 4, 8, 16, 24 or 32 bits; BI_RGB,
 // or BI_BITFIELDS for 16 and 32 bits) with DIB_RGB_COLORS; `section` must be
@@ -356,8 +358,11 @@ int GetDIBits(HDC dc, HBITMAP bitmap, UINT start, UINT lines, LPVOID bits, BITMA
 // The reverse: scan lines of `bits` in the layout of `info` into `bitmap`.
 int SetDIBits(HDC dc, HBITMAP bitmap, UINT start, UINT lines, const void* bits,
               const BITMAPINFO* info, UINT usage);
-// IMAGE_BITMAP with sizes 0 copies a bitmap in its own format (a DIB section
-// stays a DIB section); other sizes stretch it. NULL on failure.
+// IMAGE_BITMAP with sizes 0 copies a bitmap at its size, other sizes stretch
+// it (COLORONCOLOR). The copy is a device bitmap of the source's format (a DIB
+// section gives a 32-bit one) unless LR_CREATEDIBSECTION (a DIB section of the
+// source's layout) or LR_MONOCHROME is given; LR_COPYDELETEORG deletes the
+// source. IMAGE_ICON and IMAGE_CURSOR go to the window manager. NULL on failure.
 HANDLE CopyImage(HANDLE image, UINT type, int width, int height, UINT flags);
 
 // ---------------------------------------------------------------------------
@@ -377,7 +382,8 @@ BOOL BitBlt(HDC target, int x, int y, int width, int height, HDC source, int sou
 BOOL StretchBlt(HDC target, int x, int y, int width, int height, HDC source, int sourceX,
                 int sourceY, int sourceWidth, int sourceHeight, DWORD rop);
 // As StretchBlt from DIB memory. For a bottom-up DIB, sourceY counts from the
-// bottom row. Answers the number of source rows, 0 on failure.
+// bottom row. Onto a monochrome target, pixels equal to the target's
+// background colour become 1. Answers the number of source rows, 0 on failure.
 int StretchDIBits(HDC target, int x, int y, int width, int height, int sourceX, int sourceY,
                   int sourceWidth, int sourceHeight, const void* bits, const BITMAPINFO* info,
                   UINT usage, DWORD rop);
@@ -389,9 +395,9 @@ BOOL PatBlt(HDC dc, int x, int y, int width, int height, DWORD rop);
 // Pens, brushes, fonts
 
 HBRUSH CreateSolidBrush(COLORREF color);
-// BS_SOLID, BS_NULL/BS_HOLLOW, BS_HATCHED (HS_ value in lbHatch) and
-// BS_PATTERN (an HBITMAP in lbHatch, copied; monochrome patterns draw 0 in the
-// text colour and 1 in the background colour). NULL otherwise.
+// BS_SOLID, BS_NULL/BS_HOLLOW and BS_PATTERN (an HBITMAP in lbHatch, copied;
+// monochrome patterns draw 0 in the text colour and 1 in the background
+// colour). NULL for other styles (hatched brushes are not made).
 HBRUSH CreateBrushIndirect(const LOGBRUSH* brush);
 HBRUSH CreatePatternBrush(HBITMAP bitmap);
 // PS_SOLID, PS_DASH, PS_DOT, PS_DASHDOT, PS_DASHDOTDOT, PS_NULL,

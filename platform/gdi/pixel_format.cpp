@@ -3,6 +3,7 @@
 // or switched per pixel.
 #include "platform/gdi/pixel_format.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstring>
 
@@ -65,22 +66,40 @@ int SquaredDistance(Bgrx a, Bgrx b) {
     return db * db + dg * dg + dr * dr;
 }
 
-uint32_t NearestFixed8(Bgrx color) {
-    static const std::array<uint8_t, 766> greyForSum = MakeGreyForSum();
+} // namespace
+
+// Per channel value: the nearest cube level (51 is odd, so a value is never
+// halfway between two levels) and the squared distance to it.
+struct CubeTables {
+    std::array<uint8_t, 256> level = {};
+    std::array<uint16_t, 256> error = {};
+    std::array<uint8_t, 766> greyForSum = {};
+    CubeTables() : greyForSum(MakeGreyForSum()) {
+        for (int v = 0; v < 256; ++v) {
+            const int q = v / kCubeStep + (v % kCubeStep > kCubeStep / 2);
+            level[v] = static_cast<uint8_t>(q);
+            error[v] = static_cast<uint16_t>((v - q * kCubeStep) * (v - q * kCubeStep));
+        }
+    }
+};
+
+namespace {
+
+const CubeTables& Cube() {
+    static const CubeTables tables;
+    return tables;
+}
+
+uint32_t NearestFixed8(const CubeTables& cube, Bgrx color) {
     const int b = color & 0xFF, g = (color >> 8) & 0xFF, r = (color >> 16) & 0xFF;
-    // The cube is separable: each channel takes its nearest level (51 is odd,
-    // so a channel is never halfway between two levels).
-    const int qr = r / kCubeStep + (r % kCubeStep > kCubeStep / 2);
-    const int qg = g / kCubeStep + (g % kCubeStep > kCubeStep / 2);
-    const int qb = b / kCubeStep + (b % kCubeStep > kCubeStep / 2);
-    const int er = r - qr * kCubeStep, eg = g - qg * kCubeStep, eb = b - qb * kCubeStep;
-    const int cubeDistance = er * er + eg * eg + eb * eb;
-    const int k = greyForSum[r + g + b];
+    // The cube is separable: each channel takes its nearest level.
+    const int cubeDistance = cube.error[r] + cube.error[g] + cube.error[b];
+    const int k = cube.greyForSum[r + g + b];
     const int v = static_cast<int>(GreyLevel(k));
     const int greyDistance = (r - v) * (r - v) + (g - v) * (g - v) + (b - v) * (b - v);
     // Greys come after the cube, so a tie goes to the cube.
     if (greyDistance < cubeDistance) return static_cast<uint32_t>(kCubeCount + k);
-    return static_cast<uint32_t>(qr * 36 + qg * 6 + qb);
+    return static_cast<uint32_t>(cube.level[r] * 36 + cube.level[g] * 6 + cube.level[b]);
 }
 
 uint8_t WidenBits(uint32_t value, int bits) {
@@ -298,6 +317,7 @@ PaletteMatcher::PaletteMatcher(const Bgrx* colors, int count)
     } else if (count == 256 &&
                std::memcmp(colors, FixedPalette8().data(), sizeof(Bgrx) * 256) == 0) {
         m_kind = Kind::Fixed8;
+        m_cube = &Cube();
     }
 }
 
@@ -308,7 +328,7 @@ uint32_t PaletteMatcher::Match(Bgrx color) {
         return SquaredDistance(color, kPalette1[1]) < SquaredDistance(color, kPalette1[0]) ? 1 : 0;
     }
     case Kind::Fixed8:
-        return NearestFixed8(color);
+        return NearestFixed8(*m_cube, color);
     case Kind::General:
         break;
     }
@@ -408,6 +428,20 @@ void ColorCodec::DecodeRow(const BYTE* row, int x0, int count, Bgrx* out) const 
     }
 }
 
+void ColorCodec::EncodeValues(uint32_t* values, int count) {
+    if (m_plainRgb) {
+        for (int i = 0; i < count; ++i) values[i] &= 0xFFFFFF;
+    } else if (m_format.bitsPerPixel <= 8) {
+        for (int i = 0; i < count; ++i) values[i] = m_matcher.Match(values[i] & 0xFFFFFF);
+    } else {
+        for (int i = 0; i < count; ++i) {
+            const Bgrx c = values[i];
+            values[i] = m_red.Encode((c >> 16) & 0xFF) | m_green.Encode((c >> 8) & 0xFF) |
+                        m_blue.Encode(c & 0xFF);
+        }
+    }
+}
+
 void ColorCodec::EncodeRow(const Bgrx* in, int count, BYTE* row, int x0) {
     if (m_plainRgb) {
         WriteValues(m_format, row, x0, count, in);
@@ -417,15 +451,8 @@ void ColorCodec::EncodeRow(const Bgrx* in, int count, BYTE* row, int x0) {
     uint32_t values[kChunk];
     for (int done = 0; done < count; done += kChunk) {
         const int n = count - done < kChunk ? count - done : kChunk;
-        if (m_format.bitsPerPixel <= 8) {
-            for (int i = 0; i < n; ++i) values[i] = m_matcher.Match(in[done + i] & 0xFFFFFF);
-        } else {
-            for (int i = 0; i < n; ++i) {
-                const Bgrx c = in[done + i];
-                values[i] = m_red.Encode((c >> 16) & 0xFF) | m_green.Encode((c >> 8) & 0xFF) |
-                            m_blue.Encode(c & 0xFF);
-            }
-        }
+        std::copy(in + done, in + done + n, values);
+        EncodeValues(values, n);
         WriteValues(m_format, row, x0 + done, n, values);
     }
 }
@@ -444,7 +471,7 @@ RowConverter::RowConverter(const PixelFormat& from, const PixelFormat& to)
     }
 }
 
-void RowConverter::Convert(const BYTE* source, BYTE* target, int count) {
+void RowConverter::Convert(const BYTE* __restrict source, BYTE* __restrict target, int count) {
     switch (m_path) {
     case Path::Copy: {
         const size_t bits = static_cast<size_t>(count) * m_to.bitsPerPixel;
@@ -459,9 +486,10 @@ void RowConverter::Convert(const BYTE* source, BYTE* target, int count) {
     }
     case Path::Rgb24To32:
         for (int i = 0; i < count; ++i) {
-            const uint32_t v = source[3 * i] | (source[3 * i + 1] << 8) |
-                               (static_cast<uint32_t>(source[3 * i + 2]) << 16);
-            std::memcpy(target + 4 * i, &v, 4);
+            target[4 * i] = source[3 * i];
+            target[4 * i + 1] = source[3 * i + 1];
+            target[4 * i + 2] = source[3 * i + 2];
+            target[4 * i + 3] = 0;
         }
         return;
     case Path::Rgb32To24:

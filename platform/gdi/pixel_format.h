@@ -63,6 +63,8 @@ void WriteValues(const PixelFormat& format, BYTE* row, int x0, int count, const 
 uint32_t ReadValue(const PixelFormat& format, const BYTE* row, int x);
 void WriteValue(const PixelFormat& format, BYTE* row, int x, uint32_t value);
 
+struct CubeTables;
+
 // The nearest entry of a colour table; fast for the fixed palettes, memoised
 // for any other table. Keep one per operation, not per pixel.
 class PaletteMatcher {
@@ -76,6 +78,7 @@ private:
     Kind m_kind;
     const Bgrx* m_colors;
     int m_count;
+    const CubeTables* m_cube = nullptr;
     std::vector<uint64_t> m_cache; // colour + 1 in the high half, index in the low
 };
 
@@ -87,6 +90,8 @@ public:
     uint32_t Encode(Bgrx color);
     void DecodeRow(const BYTE* row, int x0, int count, Bgrx* out) const;
     void EncodeRow(const Bgrx* in, int count, BYTE* row, int x0);
+    // Turns colours into pixel values in place.
+    void EncodeValues(uint32_t* values, int count);
 
 private:
     struct Channel {
@@ -108,6 +113,7 @@ private:
 class RowConverter {
 public:
     RowConverter(const PixelFormat& from, const PixelFormat& to);
+    // `source` and `target` must not overlap.
     void Convert(const BYTE* source, BYTE* target, int count);
 
 private:
