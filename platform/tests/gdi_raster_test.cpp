@@ -297,3 +297,45 @@ TEST(GdiRasterTest, CopyImageCanStretchAndTurnMonochrome) {
     }
     for (HBITMAP b : {source, wide, mono}) DeleteObject(b);
 }
+
+TEST(GdiRasterTest, DrawingIntoPackedSectionsTouchesOnlyTheAddressedPixels) {
+    // A 4-bit section, 5 pixels wide, all index 15 (white), then red at x 1..2.
+    DibInfo info(5, 1, 4);
+    {
+        // GetDIBits fills the header with the classic sixteen colours.
+        HBITMAP probe = MakeColorBitmap(1, 1);
+        HDC dc = CreateCompatibleDC(nullptr);
+        BYTE row[4];
+        GetDIBits(dc, probe, 0, 1, row, info.Info(), DIB_RGB_COLORS);
+        DeleteDC(dc);
+        DeleteObject(probe);
+    }
+    void* bits = nullptr;
+    HBITMAP section = CreateDIBSection(nullptr, info.Info(), DIB_RGB_COLORS, &bits, nullptr, 0);
+    BYTE* p = static_cast<BYTE*>(bits);
+    p[0] = p[1] = p[2] = 0xFF;
+    {
+        MemoryDC dc(section);
+        const RECT two = {1, 0, 3, 1};
+        HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+        FillRect(dc, &two, red);
+        DeleteObject(red);
+        EXPECT_EQ(p[0], 0xF9); // pixel 0 white, pixel 1 red (index 9)
+        EXPECT_EQ(p[1], 0x9F);
+        EXPECT_EQ(p[2], 0xF0 | (p[2] & 0x0F));
+        // A colour between entries lands on the nearest one.
+        EXPECT_EQ(SetPixel(dc, 4, 0, RGB(250, 250, 5)), RGB(255, 255, 0));
+        EXPECT_EQ(p[2] >> 4, 11);
+        // Blitting from a 1-bit monochrome source at an odd offset.
+        const BYTE monoBits[2] = {0x80, 0}; // 1, 0
+        HBITMAP mono = CreateBitmap(2, 1, 1, 1, monoBits);
+        MemoryDC from(mono);
+        SetTextColor(dc, RGB(0, 0, 255));
+        SetBkColor(dc, RGB(0, 255, 0));
+        EXPECT_TRUE(BitBlt(dc, 3, 0, 2, 1, from, 0, 0, SRCCOPY));
+        EXPECT_EQ(p[1], 0x9A);    // pixel 3 green (index 10)
+        EXPECT_EQ(p[2] >> 4, 12); // pixel 4 blue (index 12)
+        DeleteObject(mono);
+    }
+    DeleteObject(section);
+}
