@@ -120,6 +120,42 @@ bool IsPlainRgb(const PixelFormat& f) {
                                       f.greenMask == 0x00FF00 && f.blueMask == 0x0000FF);
 }
 
+// 24-bit rows to 32-bit values and back, four pixels (three words) at a time.
+void Unpack24(const BYTE* source, uint32_t* out, int count) {
+    int i = 0;
+    for (; i + 4 <= count; i += 4) {
+        uint32_t a, b, c;
+        std::memcpy(&a, source + 3 * i, 4);
+        std::memcpy(&b, source + 3 * i + 4, 4);
+        std::memcpy(&c, source + 3 * i + 8, 4);
+        out[i] = a & 0xFFFFFF;
+        out[i + 1] = (a >> 24) | ((b & 0xFFFF) << 8);
+        out[i + 2] = (b >> 16) | ((c & 0xFF) << 16);
+        out[i + 3] = c >> 8;
+    }
+    for (; i < count; ++i) {
+        const BYTE* p = source + 3 * i;
+        out[i] = p[0] | (p[1] << 8) | (static_cast<uint32_t>(p[2]) << 16);
+    }
+}
+
+void Pack24(const uint32_t* in, BYTE* target, int count) {
+    int i = 0;
+    for (; i + 4 <= count; i += 4) {
+        const uint32_t a = (in[i] & 0xFFFFFF) | (in[i + 1] << 24);
+        const uint32_t b = ((in[i + 1] >> 8) & 0xFFFF) | (in[i + 2] << 16);
+        const uint32_t c = ((in[i + 2] >> 16) & 0xFF) | (in[i + 3] << 8);
+        std::memcpy(target + 3 * i, &a, 4);
+        std::memcpy(target + 3 * i + 4, &b, 4);
+        std::memcpy(target + 3 * i + 8, &c, 4);
+    }
+    for (; i < count; ++i) {
+        target[3 * i] = static_cast<BYTE>(in[i]);
+        target[3 * i + 1] = static_cast<BYTE>(in[i] >> 8);
+        target[3 * i + 2] = static_cast<BYTE>(in[i] >> 16);
+    }
+}
+
 } // namespace
 
 const std::array<Bgrx, 2>& FixedPalette1() {
@@ -226,13 +262,9 @@ void ReadValues(const PixelFormat& format, const BYTE* row, int x0, int count, u
         for (int i = 0; i < count; ++i) out[i] = (p[2 * i] | (p[2 * i + 1] << 8)) & mask;
         break;
     }
-    case 24: {
-        const BYTE* p = row + 3 * static_cast<size_t>(x0);
-        for (int i = 0; i < count; ++i) {
-            out[i] = p[3 * i] | (p[3 * i + 1] << 8) | (static_cast<uint32_t>(p[3 * i + 2]) << 16);
-        }
+    case 24:
+        Unpack24(row + 3 * static_cast<size_t>(x0), out, count);
         break;
-    }
     default: {
         const uint32_t mask = format.ValueMask();
         const BYTE* p = row + 4 * static_cast<size_t>(x0);
@@ -276,15 +308,9 @@ void WriteValues(const PixelFormat& format, BYTE* row, int x0, int count, const 
         }
         break;
     }
-    case 24: {
-        BYTE* p = row + 3 * static_cast<size_t>(x0);
-        for (int i = 0; i < count; ++i) {
-            p[3 * i] = static_cast<BYTE>(in[i]);
-            p[3 * i + 1] = static_cast<BYTE>(in[i] >> 8);
-            p[3 * i + 2] = static_cast<BYTE>(in[i] >> 16);
-        }
+    case 24:
+        Pack24(in, row + 3 * static_cast<size_t>(x0), count);
         break;
-    }
     default: {
         const uint32_t mask = format.ValueMask();
         BYTE* p = row + 4 * static_cast<size_t>(x0);
@@ -485,20 +511,17 @@ void RowConverter::Convert(const BYTE* __restrict source, BYTE* __restrict targe
         return;
     }
     case Path::Rgb24To32:
-        for (int i = 0; i < count; ++i) {
-            target[4 * i] = source[3 * i];
-            target[4 * i + 1] = source[3 * i + 1];
-            target[4 * i + 2] = source[3 * i + 2];
-            target[4 * i + 3] = 0;
+    case Path::Rgb32To24: {
+        if (m_scratch.size() < static_cast<size_t>(count)) m_scratch.resize(count);
+        if (m_path == Path::Rgb24To32) {
+            Unpack24(source, m_scratch.data(), count);
+            std::memcpy(target, m_scratch.data(), static_cast<size_t>(count) * 4);
+        } else {
+            std::memcpy(m_scratch.data(), source, static_cast<size_t>(count) * 4);
+            Pack24(m_scratch.data(), target, count);
         }
         return;
-    case Path::Rgb32To24:
-        for (int i = 0; i < count; ++i) {
-            target[3 * i] = source[4 * i];
-            target[3 * i + 1] = source[4 * i + 1];
-            target[3 * i + 2] = source[4 * i + 2];
-        }
-        return;
+    }
     case Path::General:
         break;
     }

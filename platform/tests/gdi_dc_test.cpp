@@ -268,3 +268,40 @@ TEST(GdiSurfaceTest, ResizingKeepsTheTopLeftPixels) {
     DeleteDC(dc);
     GdiDestroySurface(surface);
 }
+
+TEST(GdiBlitTest, WideRowsOfEveryPixelSizeCopyPixelForPixel) {
+    // Seven distinct colours per row exercise the row loops' wide and tail parts.
+    for (int bits : {24, 32}) {
+        SCOPED_TRACE(bits);
+        DibInfo info(7, 2, bits);
+        void* memory = nullptr;
+        HBITMAP section =
+            CreateDIBSection(nullptr, info.Info(), DIB_RGB_COLORS, &memory, nullptr, 0);
+        BYTE* p = static_cast<BYTE*>(memory);
+        for (int x = 0; x < 7; ++x) {
+            p[x * bits / 8] = static_cast<BYTE>(10 * x + 1);     // blue
+            p[x * bits / 8 + 1] = static_cast<BYTE>(10 * x + 2); // green
+            p[x * bits / 8 + 2] = static_cast<BYTE>(10 * x + 3); // red
+        }
+        HBITMAP target = MakeColorBitmap(7, 2);
+        HBITMAP back = nullptr;
+        {
+            MemoryDC from(section);
+            MemoryDC dc(target);
+            EXPECT_TRUE(BitBlt(dc, 0, 0, 7, 2, from, 0, 0, SRCCOPY));
+            for (int x = 0; x < 7; ++x) {
+                EXPECT_EQ(GetPixel(dc, x, 1), RGB(10 * x + 3, 10 * x + 2, 10 * x + 1)) << x;
+            }
+            // And back into a fresh section of the same layout.
+            back = CreateDIBSection(nullptr, info.Info(), DIB_RGB_COLORS, &memory, nullptr, 0);
+            MemoryDC into(back);
+            EXPECT_TRUE(BitBlt(into, 0, 0, 7, 2, dc, 0, 0, NOTSRCCOPY));
+        }
+        const BYTE* q = static_cast<const BYTE*>(memory);
+        for (int x = 0; x < 7; ++x) {
+            EXPECT_EQ(q[x * bits / 8], static_cast<BYTE>(~(10 * x + 1))) << x;
+            EXPECT_EQ(q[x * bits / 8 + 2], static_cast<BYTE>(~(10 * x + 3))) << x;
+        }
+        for (HBITMAP b : {section, target, back}) DeleteObject(b);
+    }
+}

@@ -186,25 +186,25 @@ TEST(GdiDibTest, EveryLayoutRoundTripsTheColoursItCanHold) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.bits);
         for (int height : {3, -3}) {
-            // A 3x3 picture whose column x has colour x (odd width: padded rows).
-            HBITMAP source = MakeColorBitmap(3, 3);
+            // A 9x3 picture of the three colours in diagonals (odd width: padded rows).
+            HBITMAP source = MakeColorBitmap(9, 3);
             {
                 MemoryDC dc(source);
                 for (int y = 0; y < 3; ++y)
-                    for (int x = 0; x < 3; ++x) SetPixel(dc, x, y, c.colors[(x + y) % 3]);
+                    for (int x = 0; x < 9; ++x) SetPixel(dc, x, y, c.colors[(x + y) % 3]);
             }
-            DibInfo info(3, height, c.bits, c.compression);
+            DibInfo info(9, height, c.bits, c.compression);
             if (c.compression == BI_BITFIELDS) info.SetMasks(0xF800, 0x07E0, 0x001F);
             std::vector<BYTE> bits(info.ImageBytes(), 0);
             HDC dc = CreateCompatibleDC(nullptr);
             ASSERT_EQ(GetDIBits(dc, source, 0, 3, bits.data(), info.Info(), DIB_RGB_COLORS), 3);
-            HBITMAP back = MakeColorBitmap(3, 3);
+            HBITMAP back = MakeColorBitmap(9, 3);
             ASSERT_EQ(SetDIBits(dc, back, 0, 3, bits.data(), info.Info(), DIB_RGB_COLORS), 3);
             DeleteDC(dc);
             {
                 MemoryDC memory(back);
                 for (int y = 0; y < 3; ++y)
-                    for (int x = 0; x < 3; ++x)
+                    for (int x = 0; x < 9; ++x)
                         EXPECT_EQ(GetPixel(memory, x, y), c.colors[(x + y) % 3]) << x << "," << y;
             }
             DeleteObject(source);
