@@ -70,10 +70,12 @@ public:
     int RunMessageBox(HWND owner, const std::string& text, const std::string& caption,
                       UINT type) override {
         Record().boxes.push_back(ShownMessageBox{owner, text, caption, type});
-        // Headless, the error box's only reader is the person at the terminal.
-        std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
         auto& answers = Record().boxAnswers;
-        if (answers.empty()) return FirstButton(type);
+        if (answers.empty()) {
+            // Unanswered, the box's only reader is the person at the terminal.
+            std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
+            return FirstButton(type);
+        }
         const int answer = answers.front();
         answers.pop_front();
         return answer;
