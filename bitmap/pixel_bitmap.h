@@ -60,14 +60,23 @@ public:
     int32_t Height() const { return m_height; }
     StorageKind Storage() const { return m_storageKind; }
 
+    // Resize in place, keeping the picture at the top-left (the content of new
+    // columns is not fixed; new rows take BackColor). A new height always
+    // leaves a device bitmap: set Bits24 afterwards to get rows again. A
+    // negative size counts as 0. Storage that cannot be had (rows past the
+    // signed 32-bit RowMemorySize, or memory refused) raises std::bad_alloc
+    // and leaves the size as it was.
     void SetWidth(int32_t width);
     void SetHeight(int32_t height);
 
     // The actual layout: Device for a device bitmap or without pixel memory.
     BitmapLayout Layout() const;
     // Converts the pixels to `layout` (Device turns the picture into a device
-    // bitmap). Does nothing on an empty bitmap.
+    // bitmap). Does nothing on an empty bitmap. Switching between Bits15 and
+    // Bits16 only records the request. Fails as SetWidth does.
     void SetLayout(BitmapLayout layout);
+    // Converts between device-independent rows (in the requested layout,
+    // 16 bits for Device or Custom) and a device bitmap.
     void SetHandleType(StorageKind kind);
 
     // The platform bitmap; may turn separate row memory into a DIB section
@@ -84,6 +93,9 @@ public:
 
     // Copies `source` (none or empty: this bitmap ends empty and the answer is
     // false). BackColor, the requested layout, canvas and mask are not copied.
+    // Rows are copied into separate memory (reused when this picture already
+    // has separate rows of that size). A picture assigned to itself is kept
+    // (answer true unless it is empty).
     bool Assign(PixelBitmap* source);
     // Back to empty with nothing allocated; StorageKind, BackColor and the
     // requested layout stay.
@@ -99,8 +111,15 @@ public:
     // Sets one pixel (system colours resolved); nothing when empty.
     void SetPixelAt(int32_t x, int32_t y, Color color);
 
-    // Reads a Windows bitmap file. The answer tells whether it succeeded; on
-    // failure the bitmap is empty (and the stream back where it was).
+    // Reads a Windows bitmap file (optional file header, 40- or 12-byte info
+    // header) at the stream's position, keeping the file's own layout, header
+    // fields and row order; compressed rows are stored undecoded. The answer
+    // tells whether it succeeded; on failure the bitmap is empty and the
+    // stream back where it was. Rejected: other header sizes, short files,
+    // negative widths, rows that take no bytes, and pictures whose 32-bit form
+    // would not fit the signed 32-bit RowMemorySize. Palette bytes beyond the
+    // 256-entry colour table are skipped; a row offset inside the headers is
+    // ignored.
     bool LoadFromFile(const char* path);
     bool LoadFromStream(Stream& stream);
 
@@ -191,7 +210,8 @@ private:
 };
 
 // A new device bitmap of the given size (a platform bitmap compatible with the
-// screen is made only when both sizes are non-zero; its pixels are not set).
+// screen is made only when both sizes are non-zero; its pixels are not set). A
+// negative size counts as 0.
 // The caller owns it and releases it with Free.
 PixelBitmap* NewPixelBitmap(int32_t width, int32_t height);
 

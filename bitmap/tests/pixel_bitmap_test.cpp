@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <new>
 
 #include "bitmap/dib_header.h"
 #include "bitmap/pixel_memory.h"
@@ -141,6 +142,17 @@ TEST(PixelBitmapTest, NegativeSizesGiveAnEmptyPicture) {
     EXPECT_EQ(picture->Handle(), nullptr);
     picture->SetWidth(-1);
     EXPECT_EQ(picture->Width(), 0);
+}
+
+TEST(PixelBitmapTest, RowsPastTheSizeLimitRaiseAndLeaveThePictureAsItWas) {
+    Picture picture(NewPixelBitmap(100000, 100000)); // 30 GB as 24-bit rows
+    EXPECT_THROW(picture->SetLayout(BitmapLayout::Bits24), std::bad_alloc);
+    EXPECT_EQ(picture->Storage(), StorageKind::Ddb);
+    EXPECT_EQ(picture->ScanLine(0), nullptr);
+    Picture small(NewPicture24(2, 2, Pattern));
+    EXPECT_THROW(small->SetWidth(0x7FFFFFFF), std::bad_alloc);
+    EXPECT_EQ(small->Width(), 2);
+    EXPECT_EQ(PixelOf(*small, 1, 1), static_cast<uint32_t>(Pattern(1, 1)));
 }
 
 TEST(PixelBitmapTest, HandleMovesSeparateRowsIntoASection) {
