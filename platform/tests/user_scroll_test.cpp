@@ -134,6 +134,13 @@ TEST_F(UserScrollTest, DraggingTheThumbTracksAndEndsWithItsPosition) {
     Log().clear();
     headless::MouseDown(top, x, y0 + 20); // on the thumb (16 .. 33)
     headless::MouseMove(top, x, y0 + 71); // 51 pixels down: the far end
+    const auto thumbAt = [&](int y) {
+        return headless::ClientPixel(top, x, y) == GetSysColor(COLOR_BTNFACE) &&
+               headless::ClientPixel(top, x + 1, y) == GetSysColor(COLOR_BTNFACE);
+    };
+    EXPECT_FALSE(thumbAt(y0 + 75)); // the track's checker
+    headless::RunPendingMessages();
+    EXPECT_TRUE(thumbAt(y0 + 75)); // the thumb follows the pointer
     headless::MouseUp(top, x, y0 + 71);
     headless::RunPendingMessages();
     const std::vector<std::pair<WORD, WORD>> expected{

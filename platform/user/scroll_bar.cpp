@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <optional>
 
 namespace user_detail {
 
@@ -35,9 +36,11 @@ struct Layout {
     int thumbLength = 0; // 0: no thumb
 };
 
-Layout LayoutOf(const Window& window, int which) {
+// `position` places the thumb (the bar's position unless it is being dragged).
+Layout LayoutOf(const Window& window, int which, std::optional<int> position = std::nullopt) {
     Layout layout;
     const ScrollBar& bar = window.bars[which];
+    const int thumbAt = position.value_or(bar.pos);
     layout.rect = ScrollBarRect(window, which);
     layout.vertical = which == SB_VERT;
     layout.length = layout.vertical ? layout.rect.bottom - layout.rect.top
@@ -57,7 +60,7 @@ Layout LayoutOf(const Window& window, int which) {
     layout.thumbLength = thumb;
     layout.thumbStart =
         layout.trackStart +
-        static_cast<int>((track - thumb) * (int64_t{bar.pos} - bar.min) / (maxPos - bar.min));
+        static_cast<int>((track - thumb) * (int64_t{thumbAt} - bar.min) / (maxPos - bar.min));
     return layout;
 }
 
@@ -156,9 +159,11 @@ void ScrollTrackingMouse(POINT screen, bool buttonUp) {
         if (buttonUp) {
             g_tracking = Tracking{};
             bar.trackPos = position;
+            window->frameDirty = true;
             SendScroll(tracking.hwnd, tracking.bar, SB_THUMBPOSITION, position);
         } else if (position != bar.trackPos) {
             bar.trackPos = position;
+            window->frameDirty = true;
             SendScroll(tracking.hwnd, tracking.bar, SB_THUMBTRACK, position);
         }
     }
@@ -239,7 +244,11 @@ RECT Span(const Layout& layout, int from, int to) {
 }
 
 void DrawBar(HDC dc, const Window& window, int which) {
-    const Layout layout = LayoutOf(window, which);
+    // A dragged thumb is drawn where the pointer holds it.
+    const bool dragging = g_tracking.active && g_tracking.hwnd == window.handle &&
+                          g_tracking.bar == which && g_tracking.part == Part::Thumb;
+    const Layout layout = LayoutOf(
+        window, which, dragging ? std::optional<int>(window.bars[which].trackPos) : std::nullopt);
     if (IsEmptyRect(layout.rect)) return;
     const RECT lowArrow = Span(layout, 0, layout.arrow);
     const RECT highArrow = Span(layout, layout.trackEnd, layout.length);
