@@ -3,6 +3,11 @@
 // (WS_CLIPCHILDREN, WS_CLIPSIBLINGS), frames, and the system STATIC class.
 #include "platform/tests/user_test_support.h"
 
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <unistd.h>
+
 namespace {
 
 using namespace usertest;
@@ -189,6 +194,29 @@ TEST_F(UserPaintTest, StaticLabelPaintsItsBackgroundAndCaptionArea) {
     EXPECT_EQ(headless::ClientPixel(top, 45, 1), kWhite);
     DestroyWindow(top);
     DeleteObject(face);
+}
+
+TEST_F(UserPaintTest, ClientImageIsDumpedAsABitmapWhenAsked) {
+    const HWND top = MakeTopLevel(5, 3);
+    headless::RunPendingMessages();
+    const std::filesystem::path folder =
+        std::filesystem::temp_directory_path() / ("gleamkit_dump_" + std::to_string(::getpid()));
+    std::filesystem::create_directories(folder);
+    setenv("GLEAMKIT_HEADLESS_DUMP", folder.c_str(), 1);
+    const headless::Image image = headless::ClientImage(top);
+    unsetenv("GLEAMKIT_HEADLESS_DUMP");
+    EXPECT_EQ(image.width, 5);
+    EXPECT_EQ(image.height, 3);
+    EXPECT_EQ(image.At(4, 2), kWhite);
+    std::vector<std::filesystem::path> files;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        files.push_back(entry.path());
+    ASSERT_EQ(files.size(), 1u);
+    EXPECT_EQ(files[0].filename().string().rfind("Top-", 0), 0u);
+    // 54 header bytes, then three rows of 5 pixels padded to 16 bytes.
+    EXPECT_EQ(std::filesystem::file_size(files[0]), 54u + 3 * 16);
+    std::filesystem::remove_all(folder);
+    EXPECT_TRUE(headless::ClientImage(reinterpret_cast<HWND>(0x12345678900)).pixels.empty());
 }
 
 } // namespace
