@@ -8,10 +8,10 @@ scripts/deps.sh
 
 jobs=$(nproc)
 
-scripts/build.sh build/release -DCMAKE_BUILD_TYPE=Release
+scripts/build.sh build/release -DCMAKE_BUILD_TYPE=Release -DGLEAMKIT_TESTS=ON -DGLEAMKIT_BENCH=ON
 ctest --test-dir build/release --output-on-failure -j "$jobs"
 
 scripts/build.sh build/sanitize -DCMAKE_BUILD_TYPE=Debug -DGLEAMKIT_SANITIZE=ON \
-    -DGLEAMKIT_BENCH=OFF
+    -DGLEAMKIT_TESTS=ON -DGLEAMKIT_BENCH=OFF
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
     ctest --test-dir build/sanitize --output-on-failure -j "$jobs" -LE 'slow|gui'
