@@ -96,6 +96,18 @@ bool FitBar(HWND window, int bar, int32_t size, int32_t page, int32_t nearEdge) 
     return GetScrollPos(window, bar) != oldPosition;
 }
 
+// Widens the span [low, high) to cover [from, to); an empty span (low equal
+// to high) takes the other one as it is.
+void WidenSpan(int32_t& low, int32_t& high, int32_t from, int32_t to) {
+    if (low == high) {
+        low = from;
+        high = to;
+    } else {
+        low = std::min(low, from);
+        high = std::max(high, to);
+    }
+}
+
 } // namespace
 
 Control* NewScrollBox(Control* parent, ScrollEdge edge, ScrollBars bars) {
@@ -127,20 +139,8 @@ Rect ChildrenExtent(Control& box) {
         Control* child = box.Child(i);
         if (!child->CountsAsVisible()) continue;
         const Rect bounds = child->FullRect();
-        if (extent.Left == extent.Right) {
-            extent.Left = bounds.Left;
-            extent.Right = bounds.Right;
-        } else {
-            extent.Left = std::min(extent.Left, bounds.Left);
-            extent.Right = std::max(extent.Right, bounds.Right);
-        }
-        if (extent.Top == extent.Bottom) {
-            extent.Top = bounds.Top;
-            extent.Bottom = bounds.Bottom;
-        } else {
-            extent.Top = std::min(extent.Top, bounds.Top);
-            extent.Bottom = std::max(extent.Bottom, bounds.Bottom);
-        }
+        WidenSpan(extent.Left, extent.Right, bounds.Left, bounds.Right);
+        WidenSpan(extent.Top, extent.Bottom, bounds.Top, bounds.Bottom);
     }
     const int32_t margin = box.ChildMargin();
     return MakeRect(extent.Left - margin, extent.Top - margin, extent.Right + margin - 1,

@@ -35,6 +35,16 @@ protected:
         return codes;
     }
 
+    // The middle column of the box's vertical bar and the box's top row, in
+    // the top-level client coordinates that headless clicks take.
+    POINT VerticalBarOrigin() const {
+        RECT window{};
+        GetWindowRect(box, &window);
+        POINT origin{0, 0};
+        ClientToScreen(top, &origin);
+        return POINT{window.right - origin.x - 8, window.top - origin.y};
+    }
+
     HWND top = nullptr;
     HWND box = nullptr;
 };
@@ -91,14 +101,11 @@ TEST_F(UserScrollTest, PressesOnEachPartSendTheirCodesAndEndScroll) {
     SCROLLINFO info = Info(0, 399, 100, 100);
     SetScrollInfo(box, SB_VERT, &info, TRUE);
     headless::RunPendingMessages();
-    RECT window{};
-    GetWindowRect(box, &window);
-    POINT origin{0, 0};
-    ClientToScreen(top, &origin);
+    const POINT bar = VerticalBarOrigin();
     // The bar is the box's last 16 columns; its length is 100: arrows of 16,
     // a track of 68, a thumb of 68 * 100 / 400 = 17 at offset 16 + 51 * 100 / 300 = 33.
-    const int x = window.right - origin.x - 8;
-    const int y0 = window.top - origin.y;
+    const int x = bar.x;
+    const int y0 = bar.y;
     Log().clear();
     headless::Click(top, x, y0 + 5);  // up arrow
     headless::Click(top, x, y0 + 95); // down arrow
@@ -116,12 +123,9 @@ TEST_F(UserScrollTest, DraggingTheThumbTracksAndEndsWithItsPosition) {
     SCROLLINFO info = Info(0, 399, 100, 0);
     SetScrollInfo(box, SB_VERT, &info, TRUE);
     headless::RunPendingMessages();
-    RECT window{};
-    GetWindowRect(box, &window);
-    POINT origin{0, 0};
-    ClientToScreen(top, &origin);
-    const int x = window.right - origin.x - 8;
-    const int y0 = window.top - origin.y;
+    const POINT bar = VerticalBarOrigin();
+    const int x = bar.x;
+    const int y0 = bar.y;
     int trackSeen = -1;
     TestHandler() = [&](HWND hwnd, UINT message, WPARAM wParam, LPARAM) -> std::optional<LRESULT> {
         if (hwnd == box && message == WM_VSCROLL && LOWORD(wParam) == SB_THUMBTRACK) {
