@@ -6,7 +6,9 @@
 
 namespace gleamkit {
 
-KitList* NewKitList() { return new KitList(); }
+KitList* NewKitList() {
+    return new KitList();
+}
 
 void KitList::Grow() {
     const int32_t step = m_growthStep > 0 ? m_growthStep : 4;
@@ -17,7 +19,9 @@ void KitList::Grow() {
     m_capacity = capacity;
 }
 
-void KitList::Add(void* item) { Insert(m_count, item); }
+void KitList::Add(void* item) {
+    Insert(m_count, item);
+}
 
 void KitList::Insert(int32_t index, void* item) {
     if (index < 0 || index > m_count) return;
@@ -36,7 +40,9 @@ void KitList::DeleteRun(int32_t index, int32_t count) {
     m_count -= count;
 }
 
-void KitList::Remove(void* item) { DeleteRun(IndexOf(item), 1); }
+void KitList::Remove(void* item) {
+    DeleteRun(IndexOf(item), 1);
+}
 
 int32_t KitList::IndexOf(const void* item) const {
     for (int32_t i = 0; i < m_count; ++i)
@@ -47,10 +53,6 @@ int32_t KitList::IndexOf(const void* item) const {
 void* KitList::ItemAt(int32_t index) const {
     if (index < 0 || index >= m_count) return nullptr;
     return m_items[index];
-}
-
-void KitList::SetItemAt(int32_t index, void* item) {
-    if (index >= 0 && index < m_count) m_items[index] = item;
 }
 
 void KitList::Destroy() {

@@ -27,8 +27,6 @@ public:
     int32_t IndexOf(const void* item) const;
     // The item at `index`, or nullptr outside 0 .. Count - 1.
     void* ItemAt(int32_t index) const;
-    void SetItemAt(int32_t index, void* item);
-    void** Items() { return m_items; }
 
 protected:
     void Destroy() override;

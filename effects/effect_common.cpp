@@ -22,10 +22,6 @@ constexpr long double kTrigLimit = 9223372036854775808.0L;
 
 } // namespace
 
-bool FitsInt32(long double x) {
-    return x > -2147483649.0L && x < 2147483648.0L;
-}
-
 int32_t Round(long double x) {
     // lrint rounds in the current mode (to nearest, halves to even) exactly as
     // nearbyint does, without saving and restoring the floating-point
@@ -55,6 +51,20 @@ long double Sin(long double x) {
 long double Cos(long double x) {
     if (!(std::fabs(x) < kTrigLimit)) return 0.0L;
     return std::cos(x);
+}
+
+long double Tan(long double x) {
+    if (!(std::fabs(x) < kTrigLimit)) return 0.0L;
+    return std::tan(x);
+}
+
+void SinCos(long double x, long double& sine, long double& cosine) {
+    if (!(std::fabs(x) < kTrigLimit)) {
+        sine = 0.0L;
+        cosine = 0.0L;
+        return;
+    }
+    sincosl(x, &sine, &cosine);
 }
 
 uint32_t Random(uint32_t n) {

@@ -38,9 +38,6 @@ constexpr int32_t Max(int32_t a, int32_t b) {
     return a > b ? a : b;
 }
 
-// True when x is a number whose truncation fits a signed 32-bit integer.
-bool FitsInt32(long double x);
-
 // Nearest integer, halves to even. Outside the 32-bit range the answer
 // saturates to INT32_MIN / INT32_MAX; NaN gives 0.
 int32_t Round(long double x);
@@ -51,10 +48,15 @@ int32_t Floor(long double x);
 // Trunc, plus 1 when x has a positive fractional part (saturating).
 int32_t Ceil(long double x);
 
-// Sine and cosine at extended precision. Like the processor's instructions, an
-// argument with |x| >= 2^63 (or not finite) gives 0.
+// Sine, cosine and tangent at extended precision. Like the processor's
+// instructions, an argument with |x| >= 2^63 (or not finite) gives 0.
 long double Sin(long double x);
 long double Cos(long double x);
+long double Tan(long double x);
+// Sin(x) and Cos(x) from one argument reduction: the library's combined call
+// gives the same two values as the separate ones at a little more than half
+// the cost. Same out-of-range rule.
+void SinCos(long double x, long double& sine, long double& cosine);
 
 // The program-wide generator: state = state * 134775813 + 1 (mod 2^32), then
 // the high 32 bits of n * state. Random(0) answers 0 but still advances.

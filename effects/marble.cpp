@@ -17,16 +17,8 @@ namespace gleamkit::fx {
 
 namespace {
 
-// Beyond 2^63 the processor refuses a tangent argument, as it does for sine
-// and cosine; the answer is 0 there, like theirs.
-constexpr long double kTrigLimit = 9223372036854775808.0L;
 // A sum below this magnitude rounds to a 32-bit value.
 constexpr long double kPositionLimit = 2147483647.0L;
-
-long double Tan(long double x) {
-    if (!(std::fabs(x) < kTrigLimit)) return 0.0L;
-    return std::tan(x);
-}
 
 using Term = long double (*)(long double angle, long double turbulence);
 using MarbleFunction = void (*)(PixelBitmap&, PixelBitmap&, int32_t, long double);

@@ -20,21 +20,6 @@ constexpr long double kPi = 3.141592653589793238462643383279502884L;
 constexpr float kHalfPiFloat = static_cast<float>(kPi / 2.0L);
 // Positions at or beyond this magnitude have no 32-bit column.
 constexpr long double kColumnLimit = 2147483648.0L;
-// Beyond 2^63 the processor refuses a sine or cosine argument.
-constexpr long double kTrigLimit = 9223372036854775808.0L;
-
-// Sin(x) and Cos(x) of the shared helpers from one argument reduction: the
-// library's combined call gives the same two values as the separate ones (the
-// same reduction and kernels), at a little more than half the cost. The
-// out-of-range rule is the helpers' own.
-inline void SinCos(long double x, long double& sine, long double& cosine) {
-    if (!(std::fabs(x) < kTrigLimit)) {
-        sine = 0.0L;
-        cosine = 0.0L;
-        return;
-    }
-    sincosl(x, &sine, &cosine);
-}
 
 // The two taps along one axis and their weights.
 struct AxisTaps {
