@@ -14,12 +14,6 @@ namespace gleamkit::fx {
 
 namespace {
 
-// True when the picture has 24-bit rows to walk (converting it if needed).
-bool PrepareRows(PixelBitmap& picture) {
-    EnsureBits24(picture);
-    return !picture.Empty() && picture.Layout() == BitmapLayout::Bits24;
-}
-
 // The row or column paired with `position` at distance `distance` (>= 0)
 // before it and after it, with the fallbacks of SplitBlur: the position itself
 // before the start, the mirror length - position past the end, held inside.

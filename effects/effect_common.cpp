@@ -85,4 +85,9 @@ void EnsureBits24(PixelBitmap& picture) {
         picture.SetLayout(BitmapLayout::Bits24);
 }
 
+bool PrepareRows(PixelBitmap& picture) {
+    EnsureBits24(picture);
+    return !picture.Empty() && picture.Layout() == BitmapLayout::Bits24;
+}
+
 } // namespace gleamkit::fx

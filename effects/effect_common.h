@@ -108,6 +108,9 @@ private:
     uint32_t m_state;
 };
 
+// Pi at extended precision, the one constant every angle in the library uses.
+constexpr long double kPi = 3.141592653589793238462643383279502884L;
+
 // destination Assign source.
 inline void CopyBitmap(PixelBitmap& destination, PixelBitmap& source) {
     destination.Assign(&source);
@@ -116,6 +119,10 @@ inline void CopyBitmap(PixelBitmap& destination, PixelBitmap& source) {
 // An effect written for 24-bit rows calls this first: a picture of any other
 // layout is converted to Bits24 (empty pictures are left alone).
 void EnsureBits24(PixelBitmap& picture);
+
+// EnsureBits24, then true when the picture has 24-bit rows to walk (false for
+// an empty picture or one the platform could not convert).
+bool PrepareRows(PixelBitmap& picture);
 
 // Owns a temporary picture for the length of a scope and frees it on every
 // exit, exceptions included.

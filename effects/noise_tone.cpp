@@ -24,12 +24,6 @@ constexpr uint8_t ClampWide(int64_t v) {
     return static_cast<uint8_t>(v > 255 ? 255 : (v < 0 ? 0 : v));
 }
 
-// Converts to Bits24 where needed; true when there are rows to walk.
-bool PrepareRows(PixelBitmap& picture) {
-    EnsureBits24(picture);
-    return !picture.Empty() && picture.Layout() == BitmapLayout::Bits24;
-}
-
 // Replaces every channel byte of every row by its table entry.
 void ApplyByteTable(PixelBitmap& picture, const ByteTable& table) {
     const int32_t width = picture.Width();

@@ -15,7 +15,6 @@ namespace gleamkit::fx {
 
 namespace {
 
-constexpr long double kPi = 3.141592653589793238462643383279502884L;
 // The quarter turn the angle helper answers and Twist adds, held as a float.
 constexpr float kHalfPiFloat = static_cast<float>(kPi / 2.0L);
 // Positions at or beyond this magnitude have no 32-bit column.

@@ -18,7 +18,6 @@ namespace {
 
 using Extended = long double;
 
-constexpr Extended kPi = 3.141592653589793238462643383279502884L;
 constexpr Extended kTwoThirds = 2.0L / 3.0L;
 constexpr Extended kOneSixth = 1.0L / 6.0L;
 constexpr Extended kSixteenThirds = 16.0L / 3.0L;

@@ -20,14 +20,6 @@ constexpr uint32_t kOne = 0x8000;
 constexpr uint32_t kFraction = 0x7FFF;
 constexpr int kShift = 15;
 
-constexpr long double kPi = 3.141592653589793238462643383279502884L;
-
-// Converts where needed; true when the picture has 24-bit rows.
-bool PrepareRows(PixelBitmap& picture) {
-    EnsureBits24(picture);
-    return !picture.Empty() && picture.Layout() == BitmapLayout::Bits24;
-}
-
 // One destination column of SmoothResize: byte offsets of the two source
 // columns and the fraction between them.
 struct ResizeColumn {

@@ -18,8 +18,6 @@ namespace gleamkit::fx {
 
 namespace {
 
-constexpr long double kPi = 3.141592653589793238462643383279502884L;
-
 // The offset worked out at column x. The sine term is formed at extended
 // precision and stored as a 64-bit float; the product with the amount is a
 // 64-bit float product, then rounded halves to even.
