@@ -19,6 +19,8 @@ namespace {
 constexpr uint32_t kFileHeaderSize = 14;
 constexpr uint16_t kFileType = 0x4D42; // "BM"
 constexpr uint32_t kCoreHeaderSize = 12;
+// A short file must hold at least one byte of rows for every eight it declares.
+constexpr int64_t kMaxRowsPerHeldByte = 8;
 
 // Reads exactly `count` bytes into buffer[offset ...]; refuses any request
 // that would reach past the buffer, whatever the file says.
@@ -221,6 +223,10 @@ bool PixelBitmap::ReadDib(Stream& stream, uint32_t startPosition) {
     }
     // Fail a short file before its memory is asked for.
     if (count > int64_t{stream.Size()} - int64_t{stream.Position()}) return false;
+    // A file that ends before its rows do shows what it holds, but it must
+    // hold a fair share of them: otherwise a few bytes could declare
+    // gigabytes of zero rows.
+    if (count < wanted && count * kMaxRowsPerHeldByte < wanted) return false;
 
     if (m_rowMemorySize != 0) {
         m_rowMemory = AllocatePixelMemory(static_cast<size_t>(m_rowMemorySize), Zeroed::Yes);

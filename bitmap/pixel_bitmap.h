@@ -120,6 +120,14 @@ public:
     // would not fit the signed 32-bit RowMemorySize. Palette bytes beyond the
     // 256-entry colour table are skipped; a row offset inside the headers is
     // ignored.
+    //
+    // Short files: a file with a file header whose bfSize is not 0 may end
+    // before its rows do; it then loads what it holds and the missing rows
+    // stay zero, provided it holds at least one eighth of the row bytes it
+    // declares (RowMemorySize). A file holding less is rejected as short, so
+    // a file of N bytes never makes more than 8 N bytes of rows. A file a few
+    // bytes short with enough bytes before its rows is read from its last
+    // RowMemorySize bytes instead, whole.
     bool LoadFromFile(const char* path);
     bool LoadFromStream(Stream& stream);
 

@@ -209,14 +209,56 @@ TEST_F(BmpReaderTest, ShortRowsAreTakenFromTheLastBytesOfTheFile) {
 }
 
 TEST_F(BmpReaderTest, RowsMissingBeyondWhatPrecedesThemStayZero) {
-    Bytes file; // 100x100 24-bit wants 30000 bytes; 100 are there
+    Bytes file; // 100x100 24-bit wants 30000 bytes; one eighth of them is there
     FileHeader(file, 1, 54);
     InfoHeader(file, 100, 100, 24);
-    Rows(file, 100, 1);
+    Rows(file, 3750, 1);
     ASSERT_TRUE(Load(*m_picture, file).loaded);
     EXPECT_EQ(m_picture->RowMemory()[99], 100);
-    EXPECT_EQ(m_picture->RowMemory()[100], 0);
+    EXPECT_EQ(m_picture->RowMemory()[3749], static_cast<uint8_t>(3750));
+    EXPECT_EQ(m_picture->RowMemory()[3750], 0);
     EXPECT_EQ(m_picture->RowMemory()[29999], 0);
+}
+
+// A short file may not declare more than eight bytes of rows per byte it
+// holds: the two files below once made 2 GB and 48 MB of zero rows.
+TEST_F(BmpReaderTest, ShortFilesDeclaringFarMoreRowsThanTheyHoldAreRejected) {
+    struct Case {
+        const char* what;
+        Bytes file;
+    };
+    std::vector<Case> cases;
+    {
+        Bytes file; // 54 bytes: 23170 x 23170 at 32 bits, no rows at all
+        FileHeader(file, 1, 54);
+        file.U32(40).I32(23170).I32(23170).U16(1).U16(32);
+        file.Fill(24, 0); // compression, image size, resolution, colour counts
+        ASSERT_EQ(file.Size(), 54u);
+        cases.push_back({"23170 x 23170 in 54 bytes", file});
+    }
+    {
+        Bytes file; // 131 bytes: 383 x 62976 at 16 bits with masks, 65 bytes of rows
+        FileHeader(file, 131, 66);
+        InfoHeader(file, 383, 62976, 16, dib::kBitFields);
+        file.U32(0xF800).U32(0x07E0).U32(0x001F);
+        Rows(file, 65, 1);
+        ASSERT_EQ(file.Size(), 131u);
+        cases.push_back({"383 x 62976 in 131 bytes", file});
+    }
+    {
+        Bytes file; // one byte less than an eighth of 30000
+        FileHeader(file, 1, 54);
+        InfoHeader(file, 100, 100, 24);
+        Rows(file, 3749, 1);
+        cases.push_back({"3749 of 30000 row bytes", file});
+    }
+    for (const Case& c : cases) {
+        const LoadResult result = Load(*m_picture, c.file, 5);
+        EXPECT_FALSE(result.loaded) << c.what;
+        EXPECT_TRUE(m_picture->Empty()) << c.what;
+        EXPECT_EQ(m_picture->RowMemory(), nullptr) << c.what;
+        EXPECT_EQ(result.position, 5u) << c.what;
+    }
 }
 
 TEST_F(BmpReaderTest, TopDownFileKeepsItsNegativeHeight) {
