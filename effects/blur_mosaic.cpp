@@ -144,7 +144,19 @@ void SplitBlur(PixelBitmap& picture, int32_t amount) {
 }
 
 void GaussianBlur(PixelBitmap& picture, int32_t amount) {
-    for (int64_t pass = 0; pass <= amount; ++pass) SplitBlur(picture, 3);
+    if (amount < 0 || !PrepareRows(picture)) return;
+    // The first two passes (the desktop program's amount) run as they are.
+    // From then on each pass is compared with the one before: a pass that
+    // changes nothing leaves a picture on which every later pass changes
+    // nothing either, so the repetitions end there with the exact result.
+    std::vector<uint8_t> before;
+    for (int64_t pass = 0; pass <= amount; ++pass) {
+        const bool watch = pass >= 2;
+        if (watch)
+            before.assign(picture.RowMemory(), picture.RowMemory() + picture.RowMemorySize());
+        SplitBlur(picture, 3);
+        if (watch && std::memcmp(before.data(), picture.RowMemory(), before.size()) == 0) return;
+    }
 }
 
 void Mosaic(PixelBitmap& picture, int32_t size) {

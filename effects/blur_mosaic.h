@@ -29,7 +29,12 @@ void AntiAliasing(PixelBitmap& picture);
 // The desktop program passes 33.
 void SplitBlur(PixelBitmap& picture, int32_t amount);
 
-// SplitBlur with distance 3, amount + 1 times; nothing when amount < 0.
+// SplitBlur with distance 3, amount + 1 times; nothing when amount < 0 or
+// the picture is empty. The repetitions end early once a pass changes nothing
+// (the result is the same). Each pass costs about as much as one SplitBlur,
+// and from the third pass on a copy and a comparison of the rows besides; a
+// blur converges within a few hundred passes on small pictures but may take
+// many thousands on large ones, so large amounts cost accordingly.
 // The desktop program passes 1 (two passes).
 void GaussianBlur(PixelBitmap& picture, int32_t amount);
 

@@ -177,7 +177,10 @@ void Invert(PixelBitmap& picture) {
     // that is 255 - v per byte, done here directly: asking for the canvas
     // would first move separate rows into a platform bitmap. A picture with a
     // transparency mask goes through the canvas all the same, because the
-    // canvas's change event is what drops the mask.
+    // canvas's change event is what drops the mask. A picture of another
+    // layout is converted first: on palette indices the inversion would
+    // scramble colours instead of giving the negative.
+    EnsureBits24(picture);
     if (HasRows24(picture) && picture.TransparencyMask() == nullptr) {
         const size_t rowBytes = RowBytes(picture);
         for (int32_t y = 0; y < picture.Height(); ++y) {

@@ -6,8 +6,8 @@
 // Usage: FilterRed(picture, 10, 200); KeepBlue(picture, 0.8L);
 // Posterize(copy, picture, 20). One-picture operations change the picture in
 // place; Posterize and Solarize read `source` and write `destination` (which
-// may be the same picture). Every operation except Invert works on Bits24 rows
-// and converts a picture of another layout to Bits24 first.
+// may be the same picture). Every operation works on Bits24 rows and converts
+// a picture of another layout to Bits24 first.
 #pragma once
 
 #include <cstdint>
@@ -48,8 +48,8 @@ void ExcludeColor(bitmap::PixelBitmap& picture, Color color);
 // Every channel value v becomes 255 - v: the platform's rectangle inversion
 // over the whole picture, through the picture's canvas (24-bit rows without a
 // transparency mask are flipped in place, with the same result). In place;
-// works on any layout and does not change it (a palette picture has its colour
-// indexes inverted, as the platform does); a kept transparency mask is
+// a picture of another layout is converted to Bits24 first, so a palette
+// picture gives the negative of its colours; a kept transparency mask is
 // dropped. The rows may move: fetch them again afterwards. Inverting twice
 // restores the picture; an empty picture is left alone.
 void Invert(bitmap::PixelBitmap& picture);

@@ -193,6 +193,9 @@ void Tile(PixelBitmap& source, PixelBitmap& destination, int32_t amount) {
     ScratchPicture tile(tileWidth, tileHeight);
     tile->SetLayout(BitmapLayout::Bits24);
     SmoothResize(source, *tile);
+    // The copy has the source's layout; drawing the tiles into palette or
+    // 16-bit rows would change their colours, so only 32-bit rows are kept.
+    if (destination.Layout() != BitmapLayout::Bits32) EnsureBits24(destination);
     bitmap::Canvas* canvas = destination.Canvas();
     if (canvas == nullptr) return;
     const HDC context = canvas->Handle();

@@ -36,7 +36,9 @@ void SmoothRotate(PixelBitmap& source, PixelBitmap& destination, int32_t cx, int
 // shrinks the source with SmoothResize into a tile of (SW div amount) x
 // (SH div amount) and draws it amount x amount times over the destination's
 // canvas, row by row from the top-left corner. The strips right of and below
-// the tiles keep the copied source. The source is converted to Bits24.
+// the tiles keep the copied source. The source is converted to Bits24, and
+// so is the destination before the tiles are drawn into it unless it has
+// 32-bit rows (which hold the tiles' colours exactly).
 // The desktop program passes a copy of the working picture, the picture and 8.
 void Tile(PixelBitmap& source, PixelBitmap& destination, int32_t amount);
 

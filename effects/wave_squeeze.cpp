@@ -159,6 +159,9 @@ void SqueezeHorizontal(PixelBitmap& source, PixelBitmap& destination, int32_t am
                        uint8_t style) {
     if (style < 7 || style > 13) return;
     EnsureBits24(source);
+    // Drawing into a palette picture would map the squeezed colours to its
+    // nearest entries; 24-bit rows keep them.
+    EnsureBits24(destination);
     if (source.Empty() || destination.Empty()) return;
     const int32_t width = source.Width();
     const int32_t height = source.Height();

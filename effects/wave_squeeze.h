@@ -49,9 +49,9 @@ void Wave(PixelBitmap& picture, int32_t amount, int32_t modulation, int32_t styl
 //    picture's edges (clipped) in styles 7 to 9, and only its size counts in
 //    styles 10 to 13;
 //  - an empty source or destination changes nothing.
-// The source is converted to Bits24 first when it has another layout; the
-// destination keeps its layout. Source and destination may be one picture:
-// each row is read before it is drawn. The scratch row is freed on every exit.
+// Source and destination are converted to Bits24 first when they have
+// another layout (drawing into palette rows would change the colours). Source and destination may
+// be one picture: each row is read before it is drawn. The scratch row is freed on every exit.
 void SqueezeHorizontal(PixelBitmap& source, PixelBitmap& destination, int32_t amount,
                        uint8_t style);
 

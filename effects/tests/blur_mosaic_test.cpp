@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+
 #include "effects/tests/test_pictures.h"
 
 namespace gleamkit::fx {
@@ -129,6 +131,29 @@ TEST(GaussianBlur, IsAmountPlusOneSplitBlursOfThree) {
     PicturePtr once = MakeNoise(16, 9, 12);
     GaussianBlur(*once, 0);
     EXPECT_FALSE(SamePixels(*once, *MakeNoise(16, 9, 12)));
+}
+
+// The largest amount once meant 2^31 passes even on an empty picture. The
+// repetitions now end at the first pass that changes nothing, with the result
+// the full count would give.
+TEST(GaussianBlur, LargestAmountEndsOnceAPassChangesNothing) {
+    PicturePtr empty(bitmap::NewPixelBitmap(0, 0));
+    GaussianBlur(*empty, INT32_MAX);
+    EXPECT_TRUE(empty->Empty());
+
+    PicturePtr settled = MakeNoise(17, 13, 5);
+    int32_t passes = 0;
+    for (;; ++passes) {
+        PicturePtr before = CopyOf(*settled);
+        SplitBlur(*settled, 3);
+        if (SamePixels(*before, *settled)) break;
+        ASSERT_LT(passes, 100000);
+    }
+    for (int32_t amount : {passes + 3, passes + 50, INT32_MAX}) {
+        PicturePtr picture = MakeNoise(17, 13, 5);
+        GaussianBlur(*picture, amount);
+        EXPECT_TRUE(SamePixels(*picture, *settled)) << amount;
+    }
 }
 
 TEST(Mosaic, BlocksTakeTheirTopLeftPixelAndTheLastOnesAreNarrower) {

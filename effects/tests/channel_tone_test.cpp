@@ -114,12 +114,19 @@ TEST(ChannelToneTest, InvertTurnsEveryChannelIntoItsNegativeInAnyLayout) {
     Invert(*picture);
     EXPECT_TRUE(SamePixels(*picture, *original));
 
-    // Through the canvas: another layout, kept as it is, gives the same colours.
-    picture->SetLayout(bitmap::BitmapLayout::Bits32);
-    Invert(*picture);
-    EXPECT_EQ(picture->Layout(), bitmap::BitmapLayout::Bits32);
-    picture->SetLayout(bitmap::BitmapLayout::Bits24);
-    EXPECT_TRUE(SamePixels(*picture, *inverted));
+    // Another layout is converted first and gives the same colours; on a
+    // palette picture inverting the indexes would scramble them instead.
+    for (const auto layout :
+         {bitmap::BitmapLayout::Bits32, bitmap::BitmapLayout::Bits8, bitmap::BitmapLayout::Bits4}) {
+        PicturePtr narrow = CopyOf(*original);
+        narrow->SetLayout(layout);
+        PicturePtr expected = CopyOf(*narrow);
+        expected->SetLayout(bitmap::BitmapLayout::Bits24);
+        Invert(*expected);
+        Invert(*narrow);
+        narrow->SetLayout(bitmap::BitmapLayout::Bits24);
+        EXPECT_TRUE(SamePixels(*narrow, *expected)) << static_cast<int>(layout);
+    }
 
     // A mask kept by keyed drawing is dropped, as any drawing on the canvas does.
     PicturePtr target = MakePicture(7, 5);

@@ -229,5 +229,23 @@ TEST(SqueezeHorizontal, SamePictureTinyAndEmptyPictures) {
     EXPECT_TRUE(empty->Empty());
 }
 
+// Drawing into palette rows once mapped the squeezed colours to the nearest
+// palette entries; a destination of any layout now gives the pixels its
+// 24-bit form gives.
+TEST(SqueezeHorizontal, DestinationOfAnotherLayoutGivesTheTwentyFourBitPixels) {
+    for (const auto layout :
+         {bitmap::BitmapLayout::Bits8, bitmap::BitmapLayout::Bits1, bitmap::BitmapLayout::Bits32}) {
+        auto source = testing::MakePattern(17, 13);
+        auto narrow = testing::MakePattern(17, 13);
+        narrow->SetLayout(layout);
+        auto expected = CopyOf(*narrow);
+        expected->SetLayout(bitmap::BitmapLayout::Bits24);
+        SqueezeHorizontal(*source, *expected, 4, 10);
+        SqueezeHorizontal(*source, *narrow, 4, 10);
+        narrow->SetLayout(bitmap::BitmapLayout::Bits24);
+        EXPECT_TRUE(SamePixels(*narrow, *expected)) << static_cast<int>(layout);
+    }
+}
+
 } // namespace
 } // namespace gleamkit::fx
