@@ -9,6 +9,7 @@
 #include <ctime>
 #include <cstdint>
 #include <iomanip>
+#include <new>
 #include <optional>
 #include <ostream>
 #include <vector>
@@ -201,6 +202,10 @@ int RunApply(std::span<const std::string> args, std::ostream& err) {
             cpuMilliseconds.push_back(ThreadCpuMilliseconds() - cpuStart);
             milliseconds.push_back(std::chrono::duration<double, std::milli>(stop - start).count());
         }
+    } catch (const std::bad_alloc&) {
+        if (operation->wiring == fx::Wiring::IntoNewPicture)
+            return OutOfMemory(err, values[0].i, values[1].i);
+        return OutOfMemory(err, input->Width(), input->Height());
     } catch (const std::exception& error) {
         return Failure(err, name + ": " + error.what());
     }
@@ -210,7 +215,11 @@ int RunApply(std::span<const std::string> args, std::ostream& err) {
             << options.repeat << " run(s)\n";
     }
     std::string reason;
-    if (!WriteBmp24(*work, outPath, reason)) return Failure(err, outPath + ": " + reason);
+    try {
+        if (!WriteBmp24(*work, outPath, reason)) return Failure(err, outPath + ": " + reason);
+    } catch (const std::bad_alloc&) {
+        return OutOfMemory(err, work->Width(), work->Height());
+    }
     return kExitOk;
 }
 

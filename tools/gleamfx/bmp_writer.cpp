@@ -3,6 +3,8 @@
 // written.
 #include "tools/gleamfx/bmp_writer.h"
 
+#include "tools/gleamfx/output_file.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -67,11 +69,9 @@ bool WriteBmp24(bitmap::PixelBitmap& picture, const std::string& path, std::stri
     uint8_t header[kFileHeaderSize + kInfoHeaderSize];
     FillHeaders(header, width, height, static_cast<uint32_t>(imageSize));
 
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr) {
-        error = "cannot create the file";
-        return false;
-    }
+    OutputFile output;
+    if (!output.Open(path, error)) return false;
+    std::FILE* file = output.Stream();
     bool ok = std::fwrite(header, 1, sizeof header, file) == sizeof header;
     std::vector<uint8_t> row(rowBytes, 0); // the padding stays zero
     const size_t pixelBytes = static_cast<size_t>(width) * 3;
@@ -80,11 +80,11 @@ bool WriteBmp24(bitmap::PixelBitmap& picture, const std::string& path, std::stri
         std::copy(source, source + pixelBytes, row.begin());
         ok = std::fwrite(row.data(), 1, row.size(), file) == row.size();
     }
-    ok = std::fclose(file) == 0 && ok;
     if (!ok) {
-        std::remove(path.c_str());
         error = "cannot write the file";
+        return false; // the output abandons its temporary file
     }
+    ok = output.Commit(error);
     return ok;
 }
 

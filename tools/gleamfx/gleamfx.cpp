@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <fstream>
 #include <iomanip>
+#include <new>
 #include <ostream>
 #include <sstream>
 
@@ -133,7 +134,11 @@ int Info(std::span<const std::string> args, std::ostream& out, std::ostream& err
 
 int Write(bitmap::PixelBitmap& picture, const std::string& path, std::ostream& err) {
     std::string reason;
-    if (!WriteBmp24(picture, path, reason)) return Failure(err, path + ": " + reason);
+    try {
+        if (!WriteBmp24(picture, path, reason)) return Failure(err, path + ": " + reason);
+    } catch (const std::bad_alloc&) {
+        return OutOfMemory(err, picture.Width(), picture.Height());
+    }
     return kExitOk;
 }
 
@@ -165,7 +170,12 @@ int Sample(std::span<const std::string> args, std::ostream& err) {
         return UsageError(err, "size '" + args[1] + "' is not WxH with sides 1 to " +
                                    std::to_string(kMaxSampleSide));
     }
-    PictureHolder picture(NewSamplePicture(width, height));
+    PictureHolder picture;
+    try {
+        picture.reset(NewSamplePicture(width, height));
+    } catch (const std::bad_alloc&) {
+        return OutOfMemory(err, width, height);
+    }
     return Write(*picture, args[0], err);
 }
 
@@ -203,9 +213,16 @@ PictureHolder LoadPicture(const std::string& path) {
     return picture;
 }
 
+int OutOfMemory(std::ostream& err, int64_t width, int64_t height) {
+    return Failure(err, "not enough memory for a " + std::to_string(width) + " \u00d7 " +
+                            std::to_string(height) + " picture");
+}
+
 int RunGleamfx(std::span<const std::string> args, std::ostream& out, std::ostream& err) {
     try {
         return Dispatch(args, out, err);
+    } catch (const std::bad_alloc&) {
+        return Failure(err, "not enough memory");
     } catch (const std::exception& error) {
         return Failure(err, error.what());
     }

@@ -8,6 +8,7 @@
 // reason and the usage text on `err`.
 #pragma once
 
+#include <cstdint>
 #include <iosfwd>
 #include <memory>
 #include <span>
@@ -32,6 +33,10 @@ int UsageError(std::ostream& err, const std::string& reason);
 
 // Writes "gleamfx: <message>" to `err`; answers kExitFailure.
 int Failure(std::ostream& err, const std::string& message);
+
+// The failure for a picture whose memory could not be had: "gleamfx: not
+// enough memory for a W × H picture"; answers kExitFailure.
+int OutOfMemory(std::ostream& err, int64_t width, int64_t height);
 
 struct PictureFree {
     void operator()(bitmap::PixelBitmap* picture) const { Free(picture); }

@@ -75,7 +75,12 @@ void PaintRow(Bgr24* row, int32_t y, int32_t width, int32_t height, const Disc* 
 bitmap::PixelBitmap* NewSamplePicture(int32_t width, int32_t height) {
     if (width < 1 || height < 1) return bitmap::NewPixelBitmap(0, 0);
     bitmap::PixelBitmap* picture = bitmap::NewPixelBitmap(width, height);
-    picture->SetLayout(bitmap::BitmapLayout::Bits24);
+    try {
+        picture->SetLayout(bitmap::BitmapLayout::Bits24);
+    } catch (...) {
+        Free(picture);
+        throw;
+    }
     const int64_t radius = std::min(width, height) / 8;
     const Disc discs[] = {
         {width * 2LL / 3, height * 3LL / 8, radius, {40, 40, 220}},

@@ -12,6 +12,7 @@ namespace gleamkit::tools {
 
 // A new Bits24 picture of width x height holding the sample drawing. Sizes
 // below 1 give an empty picture. The caller owns it and releases it with Free.
+// Raises std::bad_alloc (having freed everything) when the rows cannot be had.
 bitmap::PixelBitmap* NewSamplePicture(int32_t width, int32_t height);
 
 } // namespace gleamkit::tools
