@@ -1,7 +1,9 @@
 // Stream: the kit's byte stream. Each stream carries its own table of
 // operations, copied from its kind's template when it is made, so the callers
-// (the bitmap-file reader) work the same on any kind. The kind offered is the
-// read-only file stream of NewReadFileStream.
+// (the bitmap-file reader) work the same on any kind. Two kinds are offered:
+// the read-only file stream of NewReadFileStream and the read-only memory
+// stream of NewReadMemoryStream (bytes already in memory, as a fuzzer or a
+// caller that downloaded a file holds them).
 //
 // Usage: Stream* s = NewReadFileStream(path); s->Read(buffer, n); s->Seek(...);
 // Free(s) closes the file. A stream whose file could not be opened answers 0
@@ -64,10 +66,16 @@ protected:
 
 private:
     friend Stream* NewReadFileStream(const char* path);
+    friend Stream* NewReadMemoryStream(const void* bytes, uint32_t size);
     friend struct FileStreamKind;
+    friend struct MemoryStreamKind;
 
     StreamOperations m_ops{};
     HANDLE m_handle = nullptr;
+    // The memory stream's bytes (not owned), their count and the position.
+    const uint8_t* m_memory = nullptr;
+    uint32_t m_memorySize = 0;
+    uint32_t m_position = 0;
 };
 
 // Opens `path` for reading (shared with other readers) and answers a new
@@ -75,5 +83,12 @@ private:
 // back, holding the invalid handle, so every read answers 0. The caller owns
 // the stream and releases it with Free, which closes the file.
 Stream* NewReadFileStream(const char* path);
+
+// A stream over `size` bytes at `bytes`, at position 0, behaving as a file
+// stream over a file holding them: seeks may pass the end (reads there answer
+// 0) but not the start. The bytes are not copied: the caller keeps them alive
+// and unchanged while the stream is used. The caller owns the stream and
+// releases it with Free.
+Stream* NewReadMemoryStream(const void* bytes, uint32_t size);
 
 } // namespace gleamkit::bitmap
