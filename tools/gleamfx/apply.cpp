@@ -17,7 +17,7 @@
 #include "effects/effect_common.h"
 #include "effects/registry.h"
 #include "platform/kernel/clock.h"
-#include "tools/gleamfx/bmp_writer.h"
+#include "tools/gleamfx/picture_files.h"
 #include "tools/gleamfx/gleamfx.h"
 
 namespace gleamkit::tools {
@@ -174,12 +174,13 @@ int RunApply(std::span<const std::string> args, std::ostream& err) {
     if (!needsSecond && !options.second.empty())
         return UsageError(err, name + " takes no second picture");
 
-    PictureHolder input = LoadPicture(inPath);
-    if (!input) return Failure(err, "cannot read " + inPath);
+    std::string reason;
+    PictureHolder input = LoadPicture(inPath, &reason);
+    if (!input) return Failure(err, "cannot read " + inPath + ": " + reason);
     PictureHolder second;
     if (needsSecond) {
-        second = LoadPicture(options.second);
-        if (!second) return Failure(err, "cannot read " + options.second);
+        second = LoadPicture(options.second, &reason);
+        if (!second) return Failure(err, "cannot read " + options.second + ": " + reason);
     }
     std::vector<fx::ArgValue> values;
     const std::span<const std::string> words = std::span(options.positional).subspan(3);
@@ -214,9 +215,8 @@ int RunApply(std::span<const std::string> args, std::ostream& err) {
             << Median(milliseconds) << " ms (cpu " << Median(cpuMilliseconds) << " ms) over "
             << options.repeat << " run(s)\n";
     }
-    std::string reason;
     try {
-        if (!WriteBmp24(*work, outPath, reason)) return Failure(err, outPath + ": " + reason);
+        if (!WritePicture(*work, outPath, reason)) return Failure(err, outPath + ": " + reason);
     } catch (const std::bad_alloc&) {
         return OutOfMemory(err, work->Width(), work->Height());
     }

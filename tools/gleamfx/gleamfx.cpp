@@ -7,12 +7,15 @@
 #include <cstdint>
 #include <fstream>
 #include <iomanip>
+#include <iostream>
 #include <new>
 #include <ostream>
 #include <sstream>
+#include <unistd.h>
 
 #include "effects/registry.h"
-#include "tools/gleamfx/bmp_writer.h"
+#include "tools/gleamfx/batch.h"
+#include "tools/gleamfx/picture_files.h"
 #include "tools/sample/sample_picture.h"
 
 namespace gleamkit::tools {
@@ -25,6 +28,7 @@ constexpr const char* kUsage =
     "       gleamfx convert IN OUT\n"
     "       gleamfx sample OUT [WxH]\n"
     "       gleamfx apply [options] IN OUT OP [ARG...]\n"
+    "       gleamfx batch FOLDER [options] OP [ARG...] -- IN...\n"
     "options: --second FILE   --seed N   --utc-time HH:MM:SS.mmm   --repeat N   --time\n";
 
 // Larger sample pictures are refused: the file would pass what the bitmap
@@ -106,8 +110,9 @@ void PrintFileHeader(std::ostream& out, const std::string& path) {
 
 int Info(std::span<const std::string> args, std::ostream& out, std::ostream& err) {
     if (args.size() != 1) return UsageError(err, "info takes one FILE");
-    PictureHolder picture = LoadPicture(args[0]);
-    if (!picture) return Failure(err, "cannot read " + args[0]);
+    std::string reason;
+    PictureHolder picture = LoadPicture(args[0], &reason);
+    if (!picture) return Failure(err, "cannot read " + args[0] + ": " + reason);
     out << "file: " << args[0] << '\n';
     out << "size: " << picture->Width() << " x " << picture->Height() << '\n';
     out << "layout: " << LayoutName(picture->Layout()) << '\n';
@@ -135,7 +140,7 @@ int Info(std::span<const std::string> args, std::ostream& out, std::ostream& err
 int Write(bitmap::PixelBitmap& picture, const std::string& path, std::ostream& err) {
     std::string reason;
     try {
-        if (!WriteBmp24(picture, path, reason)) return Failure(err, path + ": " + reason);
+        if (!WritePicture(picture, path, reason)) return Failure(err, path + ": " + reason);
     } catch (const std::bad_alloc&) {
         return OutOfMemory(err, picture.Width(), picture.Height());
     }
@@ -144,8 +149,9 @@ int Write(bitmap::PixelBitmap& picture, const std::string& path, std::ostream& e
 
 int Convert(std::span<const std::string> args, std::ostream& err) {
     if (args.size() != 2) return UsageError(err, "convert takes IN and OUT");
-    PictureHolder picture = LoadPicture(args[0]);
-    if (!picture) return Failure(err, "cannot read " + args[0]);
+    std::string reason;
+    PictureHolder picture = LoadPicture(args[0], &reason);
+    if (!picture) return Failure(err, "cannot read " + args[0] + ": " + reason);
     return Write(*picture, args[1], err);
 }
 
@@ -192,6 +198,7 @@ int Dispatch(std::span<const std::string> args, std::ostream& out, std::ostream&
     if (command == "convert") return Convert(rest, err);
     if (command == "sample") return Sample(rest, err);
     if (command == "apply") return RunApply(rest, err);
+    if (command == "batch") return RunBatch(rest, err, &err == &std::cerr && isatty(STDERR_FILENO));
     return UsageError(err, "unknown command '" + command + "'");
 }
 
@@ -207,9 +214,10 @@ int Failure(std::ostream& err, const std::string& message) {
     return kExitFailure;
 }
 
-PictureHolder LoadPicture(const std::string& path) {
-    PictureHolder picture(bitmap::NewPixelBitmap(0, 0));
-    if (!picture->LoadFromFile(path.c_str()) || picture->Empty()) return nullptr;
+PictureHolder LoadPicture(const std::string& path, std::string* reason) {
+    std::string why;
+    PictureHolder picture = ReadPicture(path, why);
+    if (!picture && reason != nullptr) *reason = why;
     return picture;
 }
 

@@ -44,8 +44,9 @@ struct PictureFree {
 // Owns a picture for the length of a command.
 using PictureHolder = std::unique_ptr<bitmap::PixelBitmap, PictureFree>;
 
-// Reads a bitmap file in its own layout; an empty holder when the file cannot
-// be read or holds no picture.
-PictureHolder LoadPicture(const std::string& path);
+// Reads a picture file (a bitmap file in its own layout, or a PNG or JPEG as
+// 24 bits; see picture_files.h); an empty holder when the file cannot be read
+// or holds no picture, with the reason in `*reason` when given.
+PictureHolder LoadPicture(const std::string& path, std::string* reason = nullptr);
 
 } // namespace gleamkit::tools
