@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
-# Installs what the build, the tests and the peer comparison need, from
+# Installs what the build, the tests, the fuzzing and the peer comparison need, from
 # Debian's packages. Safe to run again: only missing packages are installed.
 set -euo pipefail
 
 packages=(
     cmake ninja-build g++ pkg-config
     libgtest-dev libgmock-dev libbenchmark-dev
+    libpng-dev libjpeg-dev
+    clang libclang-rt-dev
     imagemagick
 )
 

@@ -15,3 +15,13 @@ scripts/build.sh build/sanitize -DCMAKE_BUILD_TYPE=Debug -DGLEAMKIT_SANITIZE=ON 
     -DGLEAMKIT_TESTS=ON -DGLEAMKIT_BENCH=OFF
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
     ctest --test-dir build/sanitize --output-on-failure -j "$jobs" -LE 'slow|gui'
+
+# The installed library: a consumer project builds against it and runs.
+scripts/consumer.sh build/release
+
+# The bitmap reader under libFuzzer for about a minute (needs clang).
+if command -v clang++ >/dev/null; then
+    scripts/fuzz.sh -max_total_time=60
+else
+    echo "fuzz: clang++ not found, the reader's fuzz run is skipped"
+fi
