@@ -43,8 +43,11 @@ struct Size {
 };
 constexpr Size kSizes[] = {{0, 0}, {1, 1}, {1, 7},   {7, 1}, {2, 2},
                            {3, 3}, {5, 4}, {17, 13}, {64, 3}};
+// Every layout a file can give a picture, palette and direct: each walks
+// another conversion path into and out of 24 bits.
 constexpr BitmapLayout kOtherLayouts[] = {BitmapLayout::Bits8, BitmapLayout::Bits32,
-                                          BitmapLayout::Bits1};
+                                          BitmapLayout::Bits1, BitmapLayout::Bits4,
+                                          BitmapLayout::Bits16};
 
 // Ends the process, naming the call, when one call runs past kCallLimit.
 class Watchdog {
@@ -183,6 +186,23 @@ std::vector<ArgSet> ArgSets(const Operation& operation, bitmap::PixelBitmap& pic
     return sets;
 }
 
+const char* LayoutName(BitmapLayout layout) {
+    switch (layout) {
+    case BitmapLayout::Bits1:
+        return "1-bit";
+    case BitmapLayout::Bits4:
+        return "4-bit";
+    case BitmapLayout::Bits8:
+        return "8-bit";
+    case BitmapLayout::Bits16:
+        return "16-bit";
+    case BitmapLayout::Bits32:
+        return "32-bit";
+    default:
+        return "other layout";
+    }
+}
+
 PicturePtr InLayout(bitmap::PixelBitmap& picture, BitmapLayout layout) {
     PicturePtr copy = CopyOf(picture);
     copy->SetLayout(layout);
@@ -257,8 +277,7 @@ TEST_P(OperationMatrix, EverySizeLayoutAndArgumentIsSafeAndLayoutBlind) {
                     where << " with a " << second->Width() << 'x' << second->Height() << " second";
                 Run(*operation, *picture, second, args, where.str() + " (24-bit)");
                 for (const BitmapLayout layout : kOtherLayouts) {
-                    const std::string call =
-                        where.str() + " (layout " + std::to_string(int(layout)) + ")";
+                    const std::string call = where.str() + " (" + LayoutName(layout) + ")";
                     PicturePtr narrow = InLayout(*picture, layout);
                     PicturePtr narrowSecond = second ? InLayout(*second, layout) : nullptr;
                     PicturePtr wide = InLayout(*narrow, BitmapLayout::Bits24);
