@@ -18,4 +18,6 @@
 #include "effects/marble.h"
 #include "effects/convolution.h"
 #include "effects/channel_tone.h"
+#include "effects/seamless_texture.h"
+#include "effects/button_mask.h"
 #include "effects/registry.h"

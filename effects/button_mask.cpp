@@ -1,0 +1,284 @@
+// Button, OvalButton, MaskOval and SpotLight. Button walks only its bands.
+// The elliptical effects leave the shapes to the canvas (rings, an ellipse)
+// on a mask of the picture's size and then make one integer pass over the
+// picture, reading the mask beside it.
+#include "effects/button_mask.h"
+
+#include <string>
+
+#include "base/error.h"
+#include "bitmap/canvas.h"
+#include "bitmap/draw_tool.h"
+#include "effects/effect_common.h"
+#include "effects/families.h"
+#include "effects/noise_tone.h"
+
+namespace gleamkit::fx {
+
+namespace {
+
+constexpr Color kWhite = 0x00FFFFFF;
+constexpr Color kBlack = 0;
+constexpr Color kPureRed = 0x000000FF;
+// The platform's solid pen style.
+constexpr int kSolidPenStyle = 0;
+
+// The mask's green marks a ring pixel to lighten (2) or to darken (1); its
+// blue holds the ring's strength index.
+constexpr uint8_t kLightenMark = 2;
+constexpr uint8_t kDarkenMark = 1;
+
+void LightenPixel(Bgr24& pixel, int32_t strength) {
+    pixel.Blue = Lighten(pixel.Blue, strength);
+    pixel.Green = Lighten(pixel.Green, strength);
+    pixel.Red = Lighten(pixel.Red, strength);
+}
+
+void DarkenPixel(Bgr24& pixel, int32_t strength) {
+    pixel.Blue = Darken(pixel.Blue, strength);
+    pixel.Green = Darken(pixel.Green, strength);
+    pixel.Red = Darken(pixel.Red, strength);
+}
+
+// One row of the top or bottom band: the run x = i ... W-1-i, then the
+// mitred corners j = 0 ... i. Corner columns j and W-1-j both exist exactly
+// when j < W, so a band wider than the picture stops at its last column.
+void ButtonBandRow(Bgr24* top, Bgr24* bottom, int32_t width, int32_t i, int32_t amount) {
+    for (int32_t x = i; x <= width - 1 - i; ++x) {
+        LightenPixel(top[x], amount);
+        DarkenPixel(bottom[x], amount);
+    }
+    const int32_t lastCorner = Min(i, width - 1);
+    for (int32_t j = 0; j <= lastCorner; ++j) {
+        LightenPixel(top[j], amount);
+        DarkenPixel(top[width - 1 - j], amount);
+        LightenPixel(bottom[j], amount);
+        DarkenPixel(bottom[width - 1 - j], amount);
+    }
+}
+
+// The pen colour (red 0, green `mark`, blue `index`) of one ring half.
+Color RingColor(uint8_t mark, int32_t index) {
+    return MakeColor(0, mark, static_cast<uint8_t>(index & 0xFF));
+}
+
+// Two half arcs of the ellipse bounded by (i, i, W-i, H-i): A runs from the
+// direction of (0, H) to that of (W, 0), the lower-right half; B the other
+// way round, the upper-left half.
+void DrawRing(bitmap::Canvas& canvas, int32_t width, int32_t height, int32_t i, Color colorA,
+              Color colorB) {
+    canvas.Pen()->SetColor(colorA);
+    canvas.Arc(i, i, width - i, height - i, 0, height, width, 0);
+    canvas.Pen()->SetColor(colorB);
+    canvas.Arc(i, i, width - i, height - i, width, 0, 0, height);
+}
+
+// The ring mask: white, with every ring pixel in its ring's colour.
+void DrawRings(PixelBitmap& mask, int32_t border, uint8_t style) {
+    bitmap::Canvas* canvas = mask.Canvas();
+    if (canvas == nullptr) return;
+    const int32_t width = mask.Width();
+    const int32_t height = mask.Height();
+    canvas->Brush()->SetColor(kWhite);
+    canvas->FillRect(MakeRect(0, 0, width, height));
+    canvas->Pen()->SetPenWidth(1);
+    canvas->Pen()->SetPenStyle(kSolidPenStyle);
+    for (int32_t i = 0; i < border; ++i) {
+        if (style == 0) {
+            DrawRing(*canvas, width, height, i, RingColor(kLightenMark, i),
+                     RingColor(kDarkenMark, i));
+        } else if (style == 1 || style == 2) {
+            DrawRing(*canvas, width, height, i, RingColor(kDarkenMark, border - 1 - i),
+                     RingColor(kLightenMark, border - 1 - i));
+        }
+    }
+    if (style != 2) return;
+    for (int32_t i = border; i < 2 * border; ++i)
+        DrawRing(*canvas, width, height, i, RingColor(kLightenMark, i), RingColor(kDarkenMark, i));
+}
+
+void ShadeRow(Bgr24* row, const Bgr24* maskRow, int32_t width, const int32_t (&strength)[256]) {
+    for (int32_t x = 0; x < width; ++x) {
+        const Bgr24 mark = maskRow[x];
+        if (mark.Green == kLightenMark) {
+            LightenPixel(row[x], strength[mark.Blue]);
+        } else if (mark.Green == kDarkenMark) {
+            DarkenPixel(row[x], strength[mark.Blue]);
+        }
+    }
+}
+
+// Each inner pixel whose mask green is not 0 becomes the sum of its four
+// neighbours shr 2, in place: `row[x - 1]` already holds its new value when
+// pixel x is reached, and `above` is the row smoothed before.
+void SmoothRow(const Bgr24* above, Bgr24* row, const Bgr24* below, const Bgr24* maskRow,
+               int32_t width) {
+    for (int32_t x = 1; x < width - 1; ++x) {
+        if (maskRow[x].Green == 0) continue;
+        const Bgr24 left = row[x - 1];
+        const Bgr24 right = row[x + 1];
+        row[x].Blue = static_cast<uint8_t>(
+            (above[x].Blue + below[x].Blue + left.Blue + right.Blue) >> 2);
+        row[x].Green = static_cast<uint8_t>(
+            (above[x].Green + below[x].Green + left.Green + right.Green) >> 2);
+        row[x].Red =
+            static_cast<uint8_t>((above[x].Red + below[x].Red + left.Red + right.Red) >> 2);
+    }
+}
+
+// Shading and smoothing in one walk: row y+1 is shaded before row y is
+// smoothed, which is all the smoothing of row y reads from below, so the
+// result equals a full shading pass followed by a full smoothing pass.
+void ShadeAndSmooth(PixelBitmap& picture, PixelBitmap& mask, int32_t border, int32_t amount) {
+    // The strength depends on the mask's blue only: one extended-precision
+    // division and multiplication per possible value, not per pixel.
+    int32_t strength[256];
+    for (int32_t blue = 0; blue < 256; ++blue) {
+        strength[blue] = Trunc(static_cast<long double>(blue) / static_cast<long double>(border) *
+                               static_cast<long double>(amount));
+    }
+    const int32_t width = picture.Width();
+    const int32_t height = picture.Height();
+    ShadeRow(picture.Row24(0), mask.Row24(0), width, strength);
+    for (int32_t y = 0; y < height; ++y) {
+        if (y + 1 < height) ShadeRow(picture.Row24(y + 1), mask.Row24(y + 1), width, strength);
+        if (y >= 1 && y + 1 < height)
+            SmoothRow(picture.Row24(y - 1), picture.Row24(y), picture.Row24(y + 1), mask.Row24(y),
+                      width);
+    }
+}
+
+} // namespace
+
+uint8_t Lighten(uint8_t v, int32_t strength) {
+    const auto product =
+        static_cast<int32_t>(static_cast<uint32_t>(255 - v) * static_cast<uint32_t>(strength));
+    return static_cast<uint8_t>(ClampToByte(v + product / 255));
+}
+
+uint8_t Darken(uint8_t v, int32_t strength) {
+    const auto product =
+        static_cast<int32_t>(static_cast<uint32_t>(v) * static_cast<uint32_t>(strength));
+    return static_cast<uint8_t>(ClampToByte(v - product / 255));
+}
+
+void Button(PixelBitmap& picture, uint8_t border, int32_t amount) {
+    if (!PrepareRows(picture) || border == 0) return;
+    const int32_t width = picture.Width();
+    const int32_t height = picture.Height();
+    // Rows i and H-1-i both exist exactly when i < H.
+    const int32_t lastBandRow = Min(border, height - 1);
+    for (int32_t i = 0; i <= lastBandRow; ++i)
+        ButtonBandRow(picture.Row24(i), picture.Row24(height - 1 - i), width, i, amount);
+    const int32_t lastColumn = Min(border, width - 1);
+    for (int32_t y = border + 1; y <= height - 2 - border; ++y) {
+        Bgr24* row = picture.Row24(y);
+        for (int32_t j = 0; j <= lastColumn; ++j) {
+            LightenPixel(row[j], amount);
+            DarkenPixel(row[width - 1 - j], amount);
+        }
+    }
+}
+
+void OvalButton(PixelBitmap& picture, uint8_t border, int32_t amount, uint8_t style) {
+    // Every ring's strength is divided by the border; refuse a zero border
+    // before anything changes rather than divide by it.
+    if (border == 0) throw Error("OvalButton border must be at least 1");
+    if (picture.Empty()) return;
+    ScratchPicture mask(picture.Width(), picture.Height());
+    mask->SetLayout(BitmapLayout::Bits24);
+    DrawRings(*mask, border, style);
+    if (!PrepareRows(picture) || mask->Layout() != BitmapLayout::Bits24) return;
+    ShadeAndSmooth(picture, *mask, border, amount);
+}
+
+void MaskOval(PixelBitmap& picture, Color color) {
+    const Color rgb = ResolveColor(color);
+    const Bgr24 paint{static_cast<uint8_t>((rgb >> 16) & 0xFF), static_cast<uint8_t>((rgb >> 8) & 0xFF),
+                      static_cast<uint8_t>(rgb & 0xFF)};
+    if (picture.Empty()) return;
+    const int32_t width = picture.Width();
+    const int32_t height = picture.Height();
+    ScratchPicture mask(width, height);
+    mask->SetLayout(BitmapLayout::Bits24);
+    bitmap::Canvas* canvas = mask->Canvas();
+    if (canvas == nullptr) return;
+    canvas->Brush()->SetColor(kBlack);
+    canvas->FillRect(MakeRect(0, 0, width, height));
+    canvas->Pen()->SetColor(kPureRed);
+    canvas->Brush()->SetColor(kPureRed);
+    canvas->Ellipse(0, 0, width, height);
+    if (!PrepareRows(picture) || mask->Layout() != BitmapLayout::Bits24) return;
+    for (int32_t y = 0; y < height; ++y) {
+        Bgr24* row = picture.Row24(y);
+        const Bgr24* maskRow = mask->Row24(y);
+        for (int32_t x = 0; x < width; ++x)
+            if (maskRow[x].Red == 0) row[x] = paint;
+    }
+}
+
+void SpotLight(PixelBitmap& picture, int32_t amount, const Rect& area) {
+    const Rect ellipse = area;
+    Darkness(picture, amount);
+    if (picture.Empty()) return;
+    ScratchPicture mask(picture.Width(), picture.Height());
+    bitmap::Canvas* maskCanvas = mask->Canvas();
+    if (maskCanvas == nullptr) return;
+    maskCanvas->Brush()->SetColor(kBlack);
+    maskCanvas->FillRect(MakeRect(0, 0, picture.Width(), picture.Height()));
+    maskCanvas->Brush()->SetColor(kWhite);
+    maskCanvas->Ellipse(ellipse.Left, ellipse.Top, ellipse.Right, ellipse.Bottom);
+    bitmap::Canvas* canvas = picture.Canvas();
+    if (canvas == nullptr) return;
+    mask->DrawKeyed(canvas->Handle(), 0, 0, kWhite);
+}
+
+namespace {
+
+uint8_t ByteArg(const ArgValue& arg, const char* name) {
+    if (arg.i < 0 || arg.i > 255) throw Error(std::string(name) + " must be 0...255");
+    return static_cast<uint8_t>(arg.i);
+}
+
+// The desktop program's spot: (W div 4, H div 4, W div 2, H div 2).
+ArgValue SpotArea(PixelBitmap& picture) {
+    ArgValue value;
+    const int32_t width = picture.Width();
+    const int32_t height = picture.Height();
+    value.rect = MakeRect(width / 4, height / 4, width / 2, height / 2);
+    return value;
+}
+
+} // namespace
+
+std::vector<Operation> ButtonMaskOperations() {
+    return {
+        {"Button",
+         {{"border", ParamKind::Int, "10"}, {"amount", ParamKind::Int, "100"}},
+         Wiring::OnePicture,
+         [](const Pictures& p, std::span<const ArgValue> a) {
+             Button(*p.picture, ByteArg(a[0], "border"), a[1].i);
+         }},
+        {"OvalButton",
+         {{"border", ParamKind::Int, "10"},
+          {"amount", ParamKind::Int, "100"},
+          {"style", ParamKind::Int, "0"}},
+         Wiring::OnePicture,
+         [](const Pictures& p, std::span<const ArgValue> a) {
+             OvalButton(*p.picture, ByteArg(a[0], "border"), a[1].i, ByteArg(a[2], "style"));
+         }},
+        {"MaskOval",
+         {{"color", ParamKind::Color, "0x00FFFFFF"}},
+         Wiring::OnePicture,
+         [](const Pictures& p, std::span<const ArgValue> a) { MaskOval(*p.picture, a[0].i); }},
+        {"SpotLight",
+         {{"amount", ParamKind::Int, "-50"},
+          {"area", ParamKind::Rect, "W/4 H/4 W/2 H/2", SpotArea}},
+         Wiring::OnePicture,
+         [](const Pictures& p, std::span<const ArgValue> a) {
+             SpotLight(*p.picture, a[0].i, a[1].rect);
+         }},
+    };
+}
+
+} // namespace gleamkit::fx
