@@ -1,0 +1,279 @@
+#include "effects/button_mask.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "base/error.h"
+#include "effects/noise_tone.h"
+#include "effects/tests/golden.h"
+#include "effects/tests/test_pictures.h"
+
+namespace gleamkit::fx {
+namespace {
+
+using bitmap::Bgr24;
+using bitmap::BitmapLayout;
+using testing::ChannelsAt;
+using testing::CheckGolden;
+using testing::CopyOf;
+using testing::MakePattern;
+using testing::MakePicture;
+using testing::MakePictureFrom;
+using testing::PicturePtr;
+using testing::SamePixels;
+
+// A soft deterministic picture on which shading and smoothing show clearly.
+PicturePtr Softly(int32_t width, int32_t height) {
+    return MakePictureFrom(width, height, [&](int32_t x, int32_t y, int32_t c) -> uint8_t {
+        if (c == 0) return static_cast<uint8_t>(60 + 120 * x / width);
+        if (c == 1) return static_cast<uint8_t>(60 + 120 * y / height);
+        return static_cast<uint8_t>(((x / 8 + y / 8) % 2) != 0 ? 170 : 110);
+    });
+}
+
+TEST(ShadingRules, FollowTheIntegerFormulas) {
+    EXPECT_EQ(Lighten(200, 100), 221);
+    EXPECT_EQ(Darken(200, 100), 122);
+    EXPECT_EQ(Lighten(0, 255), 255);
+    EXPECT_EQ(Darken(255, 255), 0);
+    EXPECT_EQ(Lighten(10, -300), 0);  // 10 + (245 * -300) div 255 = -278, clamped
+    EXPECT_EQ(Darken(10, -300), 21);  // 10 - (-3000 div 255) = 10 + 11
+    EXPECT_EQ(Lighten(10, 1000), 255);
+    // 32-bit products wrap: 255 * 2^24 is -2^24 as a signed 32-bit value.
+    EXPECT_EQ(Lighten(0, 1 << 24), 0);
+    EXPECT_EQ(Darken(255, 1 << 24), 255);
+}
+
+// Button as its steps read, on a copy held as a plain pixel list; a pixel
+// outside the picture is left alone (the reference for oversized borders).
+std::vector<Bgr24> ReferenceButton(bitmap::PixelBitmap& picture, int32_t border, int32_t amount) {
+    const int32_t w = picture.Width(), h = picture.Height();
+    std::vector<Bgr24> p;
+    for (int32_t y = 0; y < h; ++y)
+        for (int32_t x = 0; x < w; ++x) p.push_back(picture.Row24(y)[x]);
+    auto shade = [&](int32_t x, int32_t y, bool lighten) {
+        if (x < 0 || x >= w || y < 0 || y >= h) return;
+        Bgr24& px = p[static_cast<size_t>(y) * w + x];
+        for (uint8_t* c : {&px.Blue, &px.Green, &px.Red})
+            *c = lighten ? Lighten(*c, amount) : Darken(*c, amount);
+    };
+    if (border == 0) return p;
+    for (int32_t i = 0; i <= border; ++i) {
+        for (int32_t x = i; x <= w - 1 - i; ++x) {
+            shade(x, i, true);
+            shade(x, h - 1 - i, false);
+        }
+        for (int32_t j = 0; j <= i; ++j) {
+            shade(j, i, true);
+            shade(w - 1 - j, i, false);
+            shade(j, h - 1 - i, true);
+            shade(w - 1 - j, h - 1 - i, false);
+        }
+    }
+    for (int32_t y = border + 1; y <= h - 2 - border; ++y) {
+        for (int32_t j = 0; j <= border; ++j) {
+            shade(j, y, true);
+            shade(w - 1 - j, y, false);
+        }
+    }
+    return p;
+}
+
+TEST(Button, MatchesItsStepsOnEverySizeAndBorder) {
+    const std::pair<int32_t, int32_t> sizes[] = {{1, 1}, {2, 2}, {3, 3}, {5, 4},
+                                                 {4, 5}, {13, 9}, {40, 31}};
+    for (const auto& [w, h] : sizes) {
+        for (const int32_t border : {0, 1, 2, 3, 10, 255}) {
+            SCOPED_TRACE(std::to_string(w) + "x" + std::to_string(h) + " border " +
+                         std::to_string(border));
+            PicturePtr picture = MakePattern(w, h);
+            const std::vector<Bgr24> expected = ReferenceButton(*picture, border, 100);
+            Button(*picture, static_cast<uint8_t>(border), 100);
+            for (int32_t y = 0; y < h; ++y) {
+                for (int32_t x = 0; x < w; ++x) {
+                    const Bgr24 e = expected[static_cast<size_t>(y) * w + x];
+                    ASSERT_EQ(ChannelsAt(*picture, x, y),
+                              (testing::Channels{e.Blue, e.Green, e.Red}))
+                        << "(" << x << ", " << y << ")";
+                }
+            }
+        }
+    }
+}
+
+TEST(Button, ShadesTheEdgesWithMitredCornersAndLeavesTheInside) {
+    const Bgr24 grey{200, 200, 200};
+    PicturePtr picture = MakePicture(30, 25, grey);
+    Button(*picture, 10, 100);
+    auto grey3 = [](int v) { return testing::Channels{v, v, v}; };
+    const testing::Channels once = grey3(221), dark = grey3(122);
+    // Top row: all lightened, pixel 0 twice, pixel W-1 lightened then darkened.
+    EXPECT_EQ(ChannelsAt(*picture, 0, 0), grey3(Lighten(221, 100)));
+    EXPECT_EQ(ChannelsAt(*picture, 15, 0), once);
+    EXPECT_EQ(ChannelsAt(*picture, 29, 0), grey3(Darken(221, 100)));
+    // Bottom row: all darkened, pixel W-1 twice, pixel 0 darkened then lightened.
+    EXPECT_EQ(ChannelsAt(*picture, 29, 24), grey3(Darken(122, 100)));
+    EXPECT_EQ(ChannelsAt(*picture, 15, 24), dark);
+    EXPECT_EQ(ChannelsAt(*picture, 0, 24), grey3(Lighten(122, 100)));
+    // The side bands of the middle rows, and the untouched inside.
+    EXPECT_EQ(ChannelsAt(*picture, 10, 12), once);
+    EXPECT_EQ(ChannelsAt(*picture, 19, 12), dark);
+    for (int32_t y = 11; y <= 13; ++y)
+        for (int32_t x = 11; x <= 18; ++x)
+            EXPECT_EQ(ChannelsAt(*picture, x, y), grey3(200));
+}
+
+TEST(Button, ConvertsOtherLayoutsFirst) {
+    PicturePtr picture = MakePattern(12, 10);
+    picture->SetLayout(BitmapLayout::Bits16);
+    Button(*picture, 0, 100);
+    EXPECT_EQ(picture->Layout(), BitmapLayout::Bits24);
+}
+
+TEST(OvalButton, BorderZeroIsRefusedBeforeAnythingChanges) {
+    PicturePtr picture = MakePattern(20, 16);
+    picture->SetLayout(BitmapLayout::Bits16);
+    EXPECT_THROW(OvalButton(*picture, 0, 100, 1), Error);
+    EXPECT_EQ(picture->Layout(), BitmapLayout::Bits16);
+}
+
+// The four-neighbour smoothing, in place, of every inner pixel.
+void ReferenceSmooth(bitmap::PixelBitmap& picture) {
+    for (int32_t y = 1; y + 1 < picture.Height(); ++y) {
+        for (int32_t x = 1; x + 1 < picture.Width(); ++x) {
+            for (int32_t c = 0; c < 3; ++c) {
+                uint8_t* here = picture.ScanLine(y) + 3 * x + c;
+                *here = static_cast<uint8_t>((picture.ScanLine(y - 1)[3 * x + c] +
+                                              picture.ScanLine(y + 1)[3 * x + c] + here[-3] +
+                                              here[3]) >>
+                                             2);
+            }
+        }
+    }
+}
+
+TEST(OvalButton, AnUnknownStyleOnlySmooths) {
+    for (const auto& [w, h] : {std::pair{17, 11}, std::pair{3, 3}, std::pair{1, 5}}) {
+        PicturePtr picture = testing::MakeNoise(w, h, 7);
+        PicturePtr expected = CopyOf(*picture);
+        ReferenceSmooth(*expected);
+        OvalButton(*picture, 10, 100, 3);
+        EXPECT_TRUE(SamePixels(*picture, *expected)) << w << "x" << h;
+    }
+}
+
+TEST(OvalButton, RingsShadeTheHalvesAsTheStyleSays) {
+    // A flat grey picture: only the shading differs from the smoothing, so
+    // the outer ring's upper-left pixel tells lightened from darkened. Style
+    // 0 darkens the upper-left, styles 1 and 2 lighten it.
+    const Bgr24 grey{128, 128, 128};
+    for (const uint8_t style : {0, 1, 2}) {
+        PicturePtr picture = MakePicture(41, 41, grey);
+        OvalButton(*picture, 10, 100, style);
+        const uint8_t topMiddle = picture->Row24(1)[20].Blue; // smoothed ring pixel
+        const uint8_t bottomMiddle = picture->Row24(39)[20].Blue;
+        if (style == 0) {
+            EXPECT_LT(topMiddle, 128);
+            EXPECT_GT(bottomMiddle, 128);
+        } else {
+            EXPECT_GT(topMiddle, 128);
+            EXPECT_LT(bottomMiddle, 128);
+        }
+    }
+}
+
+TEST(OvalButton, OversizedBordersStayInsideTinyPictures) {
+    for (const auto& [w, h] : {std::pair{1, 1}, std::pair{2, 2}, std::pair{3, 3}, std::pair{5, 4}}) {
+        for (const uint8_t style : {0, 1, 2, 7}) {
+            for (const int32_t amount : {100, -100000, 2147483647}) {
+                PicturePtr picture = MakePattern(w, h);
+                OvalButton(*picture, 255, amount, style);
+                EXPECT_EQ(picture->Width(), w);
+                EXPECT_EQ(picture->Height(), h);
+            }
+        }
+    }
+}
+
+TEST(OvalButton, GoldenStyles) {
+    const char* names[] = {"oval_button_rimmed", "oval_button_round", "oval_button_double_round"};
+    for (uint8_t style = 0; style < 3; ++style) {
+        PicturePtr picture = Softly(64, 48);
+        OvalButton(*picture, 10, 100, style);
+        EXPECT_TRUE(CheckGolden(*picture, names[style]));
+    }
+}
+
+TEST(MaskOval, KeepsTheInscribedDiscOfASquare) {
+    PicturePtr picture = MakePattern(40, 40);
+    PicturePtr before = CopyOf(*picture);
+    MaskOval(*picture, 0x00FFFFFF);
+    const testing::Channels white{255, 255, 255};
+    for (const auto& [x, y] : {std::pair{0, 0}, std::pair{39, 0}, std::pair{0, 39},
+                               std::pair{39, 39}, std::pair{3, 3}})
+        EXPECT_EQ(ChannelsAt(*picture, x, y), white) << x << ", " << y;
+    // The disc, its outline included (the touching points of the four sides).
+    for (const auto& [x, y] : {std::pair{20, 20}, std::pair{20, 0}, std::pair{0, 20},
+                               std::pair{39, 19}, std::pair{19, 39}, std::pair{8, 8}})
+        EXPECT_EQ(ChannelsAt(*picture, x, y), ChannelsAt(*before, x, y)) << x << ", " << y;
+}
+
+TEST(MaskOval, PaintsInTheColoursOrder) {
+    PicturePtr picture = MakePicture(9, 9, {50, 50, 50});
+    MaskOval(*picture, MakeColor(10, 20, 30)); // red 10, green 20, blue 30
+    EXPECT_EQ(ChannelsAt(*picture, 0, 0), (testing::Channels{30, 20, 10}));
+    EXPECT_EQ(ChannelsAt(*picture, 4, 4), (testing::Channels{50, 50, 50}));
+}
+
+TEST(MaskOval, Golden) {
+    PicturePtr picture = Softly(64, 48);
+    MaskOval(*picture, 0x00FFFFFF);
+    EXPECT_TRUE(CheckGolden(*picture, "mask_oval"));
+}
+
+TEST(SpotLight, WholeAreaKeepsTheEllipseAndBlacksTheCorners) {
+    PicturePtr picture = MakePattern(40, 30);
+    PicturePtr darkened = CopyOf(*picture);
+    Darkness(*darkened, -50);
+    SpotLight(*picture, -50, MakeRect(0, 0, 40, 30));
+    const testing::Channels black{0, 0, 0};
+    for (const auto& [x, y] : {std::pair{0, 0}, std::pair{39, 0}, std::pair{0, 29},
+                               std::pair{39, 29}})
+        EXPECT_EQ(ChannelsAt(*picture, x, y), black) << x << ", " << y;
+    // The outline is drawn with the black pen; just inside it the picture
+    // keeps Darkness's result.
+    EXPECT_EQ(ChannelsAt(*picture, 20, 0), black);
+    for (const auto& [x, y] : {std::pair{20, 15}, std::pair{20, 1}, std::pair{1, 15},
+                               std::pair{10, 8}})
+        EXPECT_EQ(ChannelsAt(*picture, x, y), ChannelsAt(*darkened, x, y)) << x << ", " << y;
+}
+
+TEST(SpotLight, AreasPartlyOrWhollyOutsideStayInside) {
+    const Rect areas[] = {MakeRect(-20, -20, 10, 10), MakeRect(30, 5, 90, 70),
+                          MakeRect(100, 100, 200, 200), MakeRect(15, 12, 5, 2),
+                          MakeRect(INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX)};
+    for (const Rect& area : areas) {
+        PicturePtr picture = MakePattern(20, 15);
+        SpotLight(*picture, 30, area);
+        EXPECT_EQ(picture->Width(), 20);
+    }
+    // Wholly outside: everything black.
+    PicturePtr picture = MakePattern(20, 15);
+    SpotLight(*picture, 30, MakeRect(100, 100, 200, 200));
+    PicturePtr black = MakePicture(20, 15);
+    EXPECT_TRUE(SamePixels(*picture, *black));
+}
+
+TEST(SpotLight, GoldenWithTheProgramsArea) {
+    PicturePtr picture = Softly(64, 48);
+    SpotLight(*picture, -50, MakeRect(64 / 4, 48 / 4, 64 / 2, 48 / 2));
+    EXPECT_TRUE(CheckGolden(*picture, "spot_light"));
+    PicturePtr whole = Softly(64, 48);
+    SpotLight(*whole, 50, MakeRect(0, 0, 64, 48));
+    EXPECT_TRUE(CheckGolden(*whole, "spot_light_whole"));
+}
+
+} // namespace
+} // namespace gleamkit::fx
