@@ -4,6 +4,7 @@
 // picture, reading the mask beside it.
 #include "effects/button_mask.h"
 
+#include <cstring>
 #include <string>
 
 #include "base/error.h"
@@ -109,20 +110,26 @@ void ShadeRow(Bgr24* row, const Bgr24* maskRow, int32_t width, const int32_t (&s
 }
 
 // Each inner pixel whose mask green is not 0 becomes the sum of its four
-// neighbours shr 2, in place: `row[x - 1]` already holds its new value when
-// pixel x is reached, and `above` is the row smoothed before.
+// neighbours shr 2, in place: the left neighbour already holds its new value
+// when pixel x is reached, and `above` is the row smoothed before.
 void SmoothRow(const Bgr24* above, Bgr24* row, const Bgr24* below, const Bgr24* maskRow,
                int32_t width) {
+    // The left neighbour's new value stays in registers instead of being read
+    // back from the row just written.
+    int32_t leftBlue = row[0].Blue, leftGreen = row[0].Green, leftRed = row[0].Red;
     for (int32_t x = 1; x < width - 1; ++x) {
-        if (maskRow[x].Green == 0) continue;
-        const Bgr24 left = row[x - 1];
-        const Bgr24 right = row[x + 1];
-        row[x].Blue = static_cast<uint8_t>(
-            (above[x].Blue + below[x].Blue + left.Blue + right.Blue) >> 2);
-        row[x].Green = static_cast<uint8_t>(
-            (above[x].Green + below[x].Green + left.Green + right.Green) >> 2);
-        row[x].Red =
-            static_cast<uint8_t>((above[x].Red + below[x].Red + left.Red + right.Red) >> 2);
+        if (maskRow[x].Green != 0) {
+            const Bgr24 right = row[x + 1];
+            leftBlue = (above[x].Blue + below[x].Blue + leftBlue + right.Blue) >> 2;
+            leftGreen = (above[x].Green + below[x].Green + leftGreen + right.Green) >> 2;
+            leftRed = (above[x].Red + below[x].Red + leftRed + right.Red) >> 2;
+            row[x] = Bgr24{static_cast<uint8_t>(leftBlue), static_cast<uint8_t>(leftGreen),
+                           static_cast<uint8_t>(leftRed)};
+        } else {
+            leftBlue = row[x].Blue;
+            leftGreen = row[x].Green;
+            leftRed = row[x].Red;
+        }
     }
 }
 
@@ -146,6 +153,38 @@ void ShadeAndSmooth(PixelBitmap& picture, PixelBitmap& mask, int32_t border, int
             SmoothRow(picture.Row24(y - 1), picture.Row24(y), picture.Row24(y + 1), mask.Row24(y),
                       width);
     }
+}
+
+bool IsWhite(const Bgr24& pixel) {
+    return pixel.Blue == 255 && pixel.Green == 255 && pixel.Red == 255;
+}
+
+// The spot mask is drawn over the area's part inside the picture, shifted by
+// that part's corner; shapes do not depend on where their box lies, but the
+// platform refuses boxes past its coordinate range, so an area near that
+// range keeps the whole-picture mask at its own coordinates.
+constexpr int32_t kSmallMaskLimit = 1 << 26;
+
+bool FitsSmallMask(const Rect& area) {
+    for (const int32_t v : {area.Left, area.Top, area.Right, area.Bottom})
+        if (v < -kSmallMaskLimit || v > kSmallMaskLimit) return false;
+    return true;
+}
+
+// The spot as the drawing layer composes it: a device-dependent mask, black
+// with a white ellipse, drawn onto the picture with white transparent, so
+// that whatever is not white turns the picture black.
+void KeyedSpotMask(PixelBitmap& picture, const Rect& ellipse) {
+    ScratchPicture mask(picture.Width(), picture.Height());
+    bitmap::Canvas* maskCanvas = mask->Canvas();
+    if (maskCanvas == nullptr) return;
+    maskCanvas->Brush()->SetColor(kBlack);
+    maskCanvas->FillRect(MakeRect(0, 0, picture.Width(), picture.Height()));
+    maskCanvas->Brush()->SetColor(kWhite);
+    maskCanvas->Ellipse(ellipse.Left, ellipse.Top, ellipse.Right, ellipse.Bottom);
+    bitmap::Canvas* canvas = picture.Canvas();
+    if (canvas == nullptr) return;
+    mask->DrawKeyed(canvas->Handle(), 0, 0, kWhite);
 }
 
 } // namespace
@@ -221,16 +260,47 @@ void SpotLight(PixelBitmap& picture, int32_t amount, const Rect& area) {
     const Rect ellipse = area;
     Darkness(picture, amount);
     if (picture.Empty()) return;
-    ScratchPicture mask(picture.Width(), picture.Height());
-    bitmap::Canvas* maskCanvas = mask->Canvas();
-    if (maskCanvas == nullptr) return;
-    maskCanvas->Brush()->SetColor(kBlack);
-    maskCanvas->FillRect(MakeRect(0, 0, picture.Width(), picture.Height()));
-    maskCanvas->Brush()->SetColor(kWhite);
-    maskCanvas->Ellipse(ellipse.Left, ellipse.Top, ellipse.Right, ellipse.Bottom);
-    bitmap::Canvas* canvas = picture.Canvas();
-    if (canvas == nullptr) return;
-    mask->DrawKeyed(canvas->Handle(), 0, 0, kWhite);
+    if (!FitsSmallMask(ellipse)) {
+        KeyedSpotMask(picture, ellipse);
+        return;
+    }
+    // Only the part of the area inside the picture can keep pixels: the mask
+    // covers that part alone, with the ellipse drawn shifted by its corner.
+    const int32_t width = picture.Width();
+    const int32_t height = picture.Height();
+    const Rect clip = MakeRect(Max(0, Min(ellipse.Left, ellipse.Right)),
+                               Max(0, Min(ellipse.Top, ellipse.Bottom)),
+                               Min(width, Max(ellipse.Left, ellipse.Right)),
+                               Min(height, Max(ellipse.Top, ellipse.Bottom)));
+    const bool hit = clip.Left < clip.Right && clip.Top < clip.Bottom;
+    ScratchPicture mask(hit ? clip.Right - clip.Left : 0, hit ? clip.Bottom - clip.Top : 0);
+    if (hit) {
+        mask->SetLayout(BitmapLayout::Bits24);
+        bitmap::Canvas* canvas = mask->Canvas();
+        if (canvas == nullptr) return;
+        canvas->Brush()->SetColor(kBlack);
+        canvas->FillRect(MakeRect(0, 0, mask->Width(), mask->Height()));
+        canvas->Brush()->SetColor(kWhite);
+        canvas->Ellipse(ellipse.Left - clip.Left, ellipse.Top - clip.Top,
+                        ellipse.Right - clip.Left, ellipse.Bottom - clip.Top);
+        if (mask->Layout() != BitmapLayout::Bits24) return;
+    }
+    if (!PrepareRows(picture)) return;
+    const size_t rowBytes = 3 * static_cast<size_t>(width);
+    for (int32_t y = 0; y < height; ++y) {
+        uint8_t* row = picture.ScanLine(y);
+        if (!hit || y < clip.Top || y >= clip.Bottom) {
+            std::memset(row, 0, rowBytes);
+            continue;
+        }
+        std::memset(row, 0, 3 * static_cast<size_t>(clip.Left));
+        std::memset(row + 3 * static_cast<size_t>(clip.Right), 0,
+                    3 * static_cast<size_t>(width - clip.Right));
+        const Bgr24* maskRow = mask->Row24(y - clip.Top);
+        Bgr24* inside = picture.Row24(y) + clip.Left;
+        for (int32_t x = 0; x < clip.Right - clip.Left; ++x)
+            if (!IsWhite(maskRow[x])) inside[x] = Bgr24{0, 0, 0};
+    }
 }
 
 namespace {

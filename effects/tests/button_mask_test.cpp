@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "base/error.h"
+#include "bitmap/canvas.h"
+#include "bitmap/draw_tool.h"
 #include "effects/noise_tone.h"
 #include "effects/tests/golden.h"
 #include "effects/tests/test_pictures.h"
@@ -248,6 +250,41 @@ TEST(SpotLight, WholeAreaKeepsTheEllipseAndBlacksTheCorners) {
     for (const auto& [x, y] : {std::pair{20, 15}, std::pair{20, 1}, std::pair{1, 15},
                                std::pair{10, 8}})
         EXPECT_EQ(ChannelsAt(*picture, x, y), ChannelsAt(*darkened, x, y)) << x << ", " << y;
+}
+
+// The spot as the drawing layer composes it: Darkness, then a device mask
+// (black, a white ellipse with the default black pen) drawn keyed on white.
+PicturePtr KeyedSpot(bitmap::PixelBitmap& source, int32_t amount, const Rect& area) {
+    PicturePtr picture = CopyOf(source);
+    Darkness(*picture, amount);
+    PicturePtr mask(bitmap::NewPixelBitmap(picture->Width(), picture->Height()));
+    bitmap::Canvas* maskCanvas = mask->Canvas();
+    maskCanvas->Brush()->SetColor(0);
+    maskCanvas->FillRect(MakeRect(0, 0, picture->Width(), picture->Height()));
+    maskCanvas->Brush()->SetColor(0x00FFFFFF);
+    maskCanvas->Ellipse(area.Left, area.Top, area.Right, area.Bottom);
+    mask->DrawKeyed(picture->Canvas()->Handle(), 0, 0, 0x00FFFFFF);
+    return picture;
+}
+
+TEST(SpotLight, EqualsTheKeyedDrawOfAWholePictureMask) {
+    const Rect areas[] = {MakeRect(0, 0, 31, 23),     MakeRect(7, 5, 15, 11),
+                          MakeRect(-9, -4, 12, 30),   MakeRect(20, 3, 60, 18),
+                          MakeRect(25, 20, 4, 2),     MakeRect(-50, -50, 100, 100),
+                          MakeRect(3, 3, 4, 4),       MakeRect(5, 5, 5, 9),
+                          MakeRect(30, 22, 31, 23),   MakeRect(-3, 10, 1, 14),
+                          MakeRect(0, 0, 1 << 27, 9), MakeRect(-(1 << 29), 0, 1 << 29, 23)};
+    for (const auto& [w, h] : {std::pair{31, 23}, std::pair{1, 1}, std::pair{2, 3}}) {
+        for (const Rect& area : areas) {
+            PicturePtr source = MakePattern(w, h);
+            PicturePtr expected = KeyedSpot(*source, -50, area);
+            PicturePtr picture = CopyOf(*source);
+            SpotLight(*picture, -50, area);
+            EXPECT_TRUE(SamePixels(*picture, *expected))
+                << w << "x" << h << " area " << area.Left << " " << area.Top << " "
+                << area.Right << " " << area.Bottom;
+        }
+    }
 }
 
 TEST(SpotLight, AreasPartlyOrWhollyOutsideStayInside) {
