@@ -233,8 +233,8 @@ void OvalButton(PixelBitmap& picture, uint8_t border, int32_t amount, uint8_t st
 
 void MaskOval(PixelBitmap& picture, Color color) {
     const Color rgb = ResolveColor(color);
-    const Bgr24 paint{static_cast<uint8_t>((rgb >> 16) & 0xFF), static_cast<uint8_t>((rgb >> 8) & 0xFF),
-                      static_cast<uint8_t>(rgb & 0xFF)};
+    const Bgr24 paint{static_cast<uint8_t>((rgb >> 16) & 0xFF),
+                      static_cast<uint8_t>((rgb >> 8) & 0xFF), static_cast<uint8_t>(rgb & 0xFF)};
     if (picture.Empty()) return;
     const int32_t width = picture.Width();
     const int32_t height = picture.Height();
@@ -268,10 +268,10 @@ void SpotLight(PixelBitmap& picture, int32_t amount, const Rect& area) {
     // covers that part alone, with the ellipse drawn shifted by its corner.
     const int32_t width = picture.Width();
     const int32_t height = picture.Height();
-    const Rect clip = MakeRect(Max(0, Min(ellipse.Left, ellipse.Right)),
-                               Max(0, Min(ellipse.Top, ellipse.Bottom)),
-                               Min(width, Max(ellipse.Left, ellipse.Right)),
-                               Min(height, Max(ellipse.Top, ellipse.Bottom)));
+    const Rect clip =
+        MakeRect(Max(0, Min(ellipse.Left, ellipse.Right)), Max(0, Min(ellipse.Top, ellipse.Bottom)),
+                 Min(width, Max(ellipse.Left, ellipse.Right)),
+                 Min(height, Max(ellipse.Top, ellipse.Bottom)));
     const bool hit = clip.Left < clip.Right && clip.Top < clip.Bottom;
     ScratchPicture mask(hit ? clip.Right - clip.Left : 0, hit ? clip.Bottom - clip.Top : 0);
     if (hit) {
@@ -281,8 +281,8 @@ void SpotLight(PixelBitmap& picture, int32_t amount, const Rect& area) {
         canvas->Brush()->SetColor(kBlack);
         canvas->FillRect(MakeRect(0, 0, mask->Width(), mask->Height()));
         canvas->Brush()->SetColor(kWhite);
-        canvas->Ellipse(ellipse.Left - clip.Left, ellipse.Top - clip.Top,
-                        ellipse.Right - clip.Left, ellipse.Bottom - clip.Top);
+        canvas->Ellipse(ellipse.Left - clip.Left, ellipse.Top - clip.Top, ellipse.Right - clip.Left,
+                        ellipse.Bottom - clip.Top);
         if (mask->Layout() != BitmapLayout::Bits24) return;
     }
     if (!PrepareRows(picture)) return;

@@ -58,9 +58,8 @@ void Texturize(PixelBitmap& picture, int32_t amount, Spacing spacing) {
     const int32_t side = Min(height / 2, Min(width / 2, amount));
     if (side < 1) return;
     // 2s is at most the width, so it fits; the quotient rounds halves to even.
-    const int32_t step = spacing == Spacing::EdgeToEdge
-                             ? side
-                             : Round(static_cast<long double>(2 * side) / 3.0L);
+    const int32_t step =
+        spacing == Spacing::EdgeToEdge ? side : Round(static_cast<long double>(2 * side) / 3.0L);
     if (step < 1) return;
     ScratchPicture tile(side, side);
     bitmap::Canvas* tileCanvas = tile->Canvas();
@@ -105,7 +104,8 @@ void Seamless(PixelBitmap& picture, uint8_t depth) {
     const int32_t lastColumn = Min(depth, width - 1);
     for (int32_t y = depth; y <= height - 1 - depth; ++y) {
         Bgr24* row = picture.Row24(y);
-        for (int32_t j = 0; j <= lastColumn; ++j) BlendPixel(row[width - 1 - j], row[j], weights[j]);
+        for (int32_t j = 0; j <= lastColumn; ++j)
+            BlendPixel(row[width - 1 - j], row[j], weights[j]);
     }
 }
 

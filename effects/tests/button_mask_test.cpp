@@ -40,8 +40,8 @@ TEST(ShadingRules, FollowTheIntegerFormulas) {
     EXPECT_EQ(Darken(200, 100), 122);
     EXPECT_EQ(Lighten(0, 255), 255);
     EXPECT_EQ(Darken(255, 255), 0);
-    EXPECT_EQ(Lighten(10, -300), 0);  // 10 + (245 * -300) div 255 = -278, clamped
-    EXPECT_EQ(Darken(10, -300), 21);  // 10 - (-3000 div 255) = 10 + 11
+    EXPECT_EQ(Lighten(10, -300), 0); // 10 + (245 * -300) div 255 = -278, clamped
+    EXPECT_EQ(Darken(10, -300), 21); // 10 - (-3000 div 255) = 10 + 11
     EXPECT_EQ(Lighten(10, 1000), 255);
     // 32-bit products wrap: 255 * 2^24 is -2^24 as a signed 32-bit value.
     EXPECT_EQ(Lighten(0, 1 << 24), 0);
@@ -84,7 +84,7 @@ std::vector<Bgr24> ReferenceButton(bitmap::PixelBitmap& picture, int32_t border,
 }
 
 TEST(Button, MatchesItsStepsOnEverySizeAndBorder) {
-    const std::pair<int32_t, int32_t> sizes[] = {{1, 1}, {2, 2}, {3, 3}, {5, 4},
+    const std::pair<int32_t, int32_t> sizes[] = {{1, 1}, {2, 2},  {3, 3},  {5, 4},
                                                  {4, 5}, {13, 9}, {40, 31}};
     for (const auto& [w, h] : sizes) {
         for (const int32_t border : {0, 1, 2, 3, 10, 255}) {
@@ -123,8 +123,7 @@ TEST(Button, ShadesTheEdgesWithMitredCornersAndLeavesTheInside) {
     EXPECT_EQ(ChannelsAt(*picture, 10, 12), once);
     EXPECT_EQ(ChannelsAt(*picture, 19, 12), dark);
     for (int32_t y = 11; y <= 13; ++y)
-        for (int32_t x = 11; x <= 18; ++x)
-            EXPECT_EQ(ChannelsAt(*picture, x, y), grey3(200));
+        for (int32_t x = 11; x <= 18; ++x) EXPECT_EQ(ChannelsAt(*picture, x, y), grey3(200));
 }
 
 TEST(Button, ConvertsOtherLayoutsFirst) {
@@ -151,6 +150,63 @@ void ReferenceSmooth(bitmap::PixelBitmap& picture) {
                                               picture.ScanLine(y + 1)[3 * x + c] + here[-3] +
                                               here[3]) >>
                                              2);
+            }
+        }
+    }
+}
+
+// OvalButton as its steps read: the ring mask drawn with the canvas, one
+// shading pass with the strength worked out per pixel, then the smoothing.
+PicturePtr ReferenceOvalButton(bitmap::PixelBitmap& source, int32_t border, int32_t amount,
+                               int32_t style) {
+    const int32_t w = source.Width(), h = source.Height();
+    PicturePtr mask = MakePicture(w, h);
+    bitmap::Canvas* canvas = mask->Canvas();
+    canvas->Brush()->SetColor(0x00FFFFFF);
+    canvas->FillRect(MakeRect(0, 0, w, h));
+    canvas->Pen()->SetPenWidth(1);
+    auto ring = [&](int32_t i, int32_t greenA, int32_t greenB, int32_t blue) {
+        canvas->Pen()->SetColor(MakeColor(0, greenA, blue % 256));
+        canvas->Arc(i, i, w - i, h - i, 0, h, w, 0);
+        canvas->Pen()->SetColor(MakeColor(0, greenB, blue % 256));
+        canvas->Arc(i, i, w - i, h - i, w, 0, 0, h);
+    };
+    for (int32_t i = 0; i < border; ++i) {
+        if (style == 0) ring(i, 2, 1, i);
+        if (style == 1 || style == 2) ring(i, 1, 2, border - 1 - i);
+    }
+    if (style == 2)
+        for (int32_t i = border; i < 2 * border; ++i) ring(i, 2, 1, i);
+    PicturePtr picture = CopyOf(source);
+    for (int32_t y = 0; y < h; ++y) {
+        for (int32_t x = 0; x < w; ++x) {
+            const Bgr24 m = mask->Row24(y)[x];
+            const long double a = static_cast<long double>(m.Blue) / border * amount;
+            const int32_t strength = static_cast<int32_t>(a); // small here: toward zero
+            Bgr24& p = picture->Row24(y)[x];
+            for (uint8_t* c : {&p.Blue, &p.Green, &p.Red}) {
+                if (m.Green == 2) *c = Lighten(*c, strength);
+                if (m.Green == 1) *c = Darken(*c, strength);
+            }
+        }
+    }
+    ReferenceSmooth(*picture);
+    return picture;
+}
+
+TEST(OvalButton, MatchesItsStepsOnEverySizeAndStyle) {
+    const std::pair<int32_t, int32_t> sizes[] = {{1, 1},   {2, 2},   {3, 3},  {5, 4},
+                                                 {23, 17}, {40, 12}, {64, 48}};
+    for (const auto& [w, h] : sizes) {
+        for (const int32_t style : {0, 1, 2}) {
+            for (const auto& [border, amount] :
+                 {std::pair{1, 100}, std::pair{3, -77}, std::pair{10, 100}, std::pair{255, 300}}) {
+                PicturePtr source = testing::MakeNoise(w, h, static_cast<uint32_t>(border));
+                PicturePtr expected = ReferenceOvalButton(*source, border, amount, style);
+                OvalButton(*source, static_cast<uint8_t>(border), amount,
+                           static_cast<uint8_t>(style));
+                EXPECT_TRUE(SamePixels(*source, *expected))
+                    << w << "x" << h << " style " << style << " border " << border;
             }
         }
     }
@@ -187,7 +243,8 @@ TEST(OvalButton, RingsShadeTheHalvesAsTheStyleSays) {
 }
 
 TEST(OvalButton, OversizedBordersStayInsideTinyPictures) {
-    for (const auto& [w, h] : {std::pair{1, 1}, std::pair{2, 2}, std::pair{3, 3}, std::pair{5, 4}}) {
+    for (const auto& [w, h] :
+         {std::pair{1, 1}, std::pair{2, 2}, std::pair{3, 3}, std::pair{5, 4}}) {
         for (const uint8_t style : {0, 1, 2, 7}) {
             for (const int32_t amount : {100, -100000, 2147483647}) {
                 PicturePtr picture = MakePattern(w, h);
@@ -213,8 +270,8 @@ TEST(MaskOval, KeepsTheInscribedDiscOfASquare) {
     PicturePtr before = CopyOf(*picture);
     MaskOval(*picture, 0x00FFFFFF);
     const testing::Channels white{255, 255, 255};
-    for (const auto& [x, y] : {std::pair{0, 0}, std::pair{39, 0}, std::pair{0, 39},
-                               std::pair{39, 39}, std::pair{3, 3}})
+    for (const auto& [x, y] :
+         {std::pair{0, 0}, std::pair{39, 0}, std::pair{0, 39}, std::pair{39, 39}, std::pair{3, 3}})
         EXPECT_EQ(ChannelsAt(*picture, x, y), white) << x << ", " << y;
     // The disc, its outline included (the touching points of the four sides).
     for (const auto& [x, y] : {std::pair{20, 20}, std::pair{20, 0}, std::pair{0, 20},
@@ -241,14 +298,14 @@ TEST(SpotLight, WholeAreaKeepsTheEllipseAndBlacksTheCorners) {
     Darkness(*darkened, -50);
     SpotLight(*picture, -50, MakeRect(0, 0, 40, 30));
     const testing::Channels black{0, 0, 0};
-    for (const auto& [x, y] : {std::pair{0, 0}, std::pair{39, 0}, std::pair{0, 29},
-                               std::pair{39, 29}})
+    for (const auto& [x, y] :
+         {std::pair{0, 0}, std::pair{39, 0}, std::pair{0, 29}, std::pair{39, 29}})
         EXPECT_EQ(ChannelsAt(*picture, x, y), black) << x << ", " << y;
     // The outline is drawn with the black pen; just inside it the picture
     // keeps Darkness's result.
     EXPECT_EQ(ChannelsAt(*picture, 20, 0), black);
-    for (const auto& [x, y] : {std::pair{20, 15}, std::pair{20, 1}, std::pair{1, 15},
-                               std::pair{10, 8}})
+    for (const auto& [x, y] :
+         {std::pair{20, 15}, std::pair{20, 1}, std::pair{1, 15}, std::pair{10, 8}})
         EXPECT_EQ(ChannelsAt(*picture, x, y), ChannelsAt(*darkened, x, y)) << x << ", " << y;
 }
 
@@ -268,12 +325,11 @@ PicturePtr KeyedSpot(bitmap::PixelBitmap& source, int32_t amount, const Rect& ar
 }
 
 TEST(SpotLight, EqualsTheKeyedDrawOfAWholePictureMask) {
-    const Rect areas[] = {MakeRect(0, 0, 31, 23),     MakeRect(7, 5, 15, 11),
-                          MakeRect(-9, -4, 12, 30),   MakeRect(20, 3, 60, 18),
-                          MakeRect(25, 20, 4, 2),     MakeRect(-50, -50, 100, 100),
-                          MakeRect(3, 3, 4, 4),       MakeRect(5, 5, 5, 9),
-                          MakeRect(30, 22, 31, 23),   MakeRect(-3, 10, 1, 14),
-                          MakeRect(0, 0, 1 << 27, 9), MakeRect(-(1 << 29), 0, 1 << 29, 23)};
+    const Rect areas[] = {
+        MakeRect(0, 0, 31, 23),  MakeRect(7, 5, 15, 11),     MakeRect(-9, -4, 12, 30),
+        MakeRect(20, 3, 60, 18), MakeRect(25, 20, 4, 2),     MakeRect(-50, -50, 100, 100),
+        MakeRect(3, 3, 4, 4),    MakeRect(5, 5, 5, 9),       MakeRect(30, 22, 31, 23),
+        MakeRect(-3, 10, 1, 14), MakeRect(0, 0, 1 << 27, 9), MakeRect(-(1 << 29), 0, 1 << 29, 23)};
     for (const auto& [w, h] : {std::pair{31, 23}, std::pair{1, 1}, std::pair{2, 3}}) {
         for (const Rect& area : areas) {
             PicturePtr source = MakePattern(w, h);
@@ -281,8 +337,8 @@ TEST(SpotLight, EqualsTheKeyedDrawOfAWholePictureMask) {
             PicturePtr picture = CopyOf(*source);
             SpotLight(*picture, -50, area);
             EXPECT_TRUE(SamePixels(*picture, *expected))
-                << w << "x" << h << " area " << area.Left << " " << area.Top << " "
-                << area.Right << " " << area.Bottom;
+                << w << "x" << h << " area " << area.Left << " " << area.Top << " " << area.Right
+                << " " << area.Bottom;
         }
     }
 }

@@ -40,19 +40,20 @@ inline bool WriteBmp24(bitmap::PixelBitmap& picture, const std::filesystem::path
     file[0] = 'B';
     file[1] = 'M';
     put32(2, static_cast<uint32_t>(file.size()));
-    put32(10, 54);                              // bfOffBits
-    put32(14, 40);                              // biSize
-    put32(18, static_cast<uint32_t>(width));    // biWidth
-    put32(22, static_cast<uint32_t>(height));   // biHeight: positive, bottom-up
-    file[26] = 1;                               // biPlanes
-    file[28] = 24;                              // biBitCount
-    put32(34, imageBytes);                      // biSizeImage
+    put32(10, 54);                            // bfOffBits
+    put32(14, 40);                            // biSize
+    put32(18, static_cast<uint32_t>(width));  // biWidth
+    put32(22, static_cast<uint32_t>(height)); // biHeight: positive, bottom-up
+    file[26] = 1;                             // biPlanes
+    file[28] = 24;                            // biBitCount
+    put32(34, imageBytes);                    // biSizeImage
     for (int32_t y = 0; y < height; ++y) {
         uint8_t* to = file.data() + 54 + rowBytes * static_cast<uint32_t>(height - 1 - y);
         std::memcpy(to, picture.ScanLine(y), static_cast<size_t>(width) * 3);
     }
     std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(file.data()), static_cast<std::streamsize>(file.size()));
+    out.write(reinterpret_cast<const char*>(file.data()),
+              static_cast<std::streamsize>(file.size()));
     return static_cast<bool>(out);
 }
 

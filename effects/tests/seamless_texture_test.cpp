@@ -51,7 +51,7 @@ void ReferenceSeamless(bitmap::PixelBitmap& picture, int32_t depth) {
 }
 
 TEST(Seamless, MatchesItsStepsOnEverySizeAndDepth) {
-    const std::pair<int32_t, int32_t> sizes[] = {{1, 1}, {2, 2}, {3, 3}, {5, 4},
+    const std::pair<int32_t, int32_t> sizes[] = {{1, 1}, {2, 2},  {3, 3},  {5, 4},
                                                  {4, 5}, {9, 13}, {70, 50}};
     for (const auto& [w, h] : sizes) {
         for (const int32_t depth : {1, 2, 3, 7, 32, 255}) {
