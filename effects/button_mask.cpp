@@ -1,7 +1,8 @@
 // Button, OvalButton, MaskOval and SpotLight. Button walks only its bands.
 // The elliptical effects leave the shapes to the canvas (rings, an ellipse)
-// on a mask of the picture's size and then make one integer pass over the
-// picture, reading the mask beside it.
+// on a mask (the picture's size; for SpotLight only the part of the area
+// inside the picture) and then make one integer pass over the picture,
+// reading the mask beside it.
 #include "effects/button_mask.h"
 
 #include <cstring>
@@ -74,10 +75,11 @@ void DrawRing(bitmap::Canvas& canvas, int32_t width, int32_t height, int32_t i, 
     canvas.Arc(i, i, width - i, height - i, width, 0, 0, height);
 }
 
-// The ring mask: white, with every ring pixel in its ring's colour.
-void DrawRings(PixelBitmap& mask, int32_t border, uint8_t style) {
+// The ring mask: white, with every ring pixel in its ring's colour. False
+// when the mask has no canvas to draw on (its pixels are then undefined).
+bool DrawRings(PixelBitmap& mask, int32_t border, uint8_t style) {
     bitmap::Canvas* canvas = mask.Canvas();
-    if (canvas == nullptr) return;
+    if (canvas == nullptr) return false;
     const int32_t width = mask.Width();
     const int32_t height = mask.Height();
     canvas->Brush()->SetColor(kWhite);
@@ -93,9 +95,10 @@ void DrawRings(PixelBitmap& mask, int32_t border, uint8_t style) {
                      RingColor(kLightenMark, border - 1 - i));
         }
     }
-    if (style != 2) return;
+    if (style != 2) return true;
     for (int32_t i = border; i < 2 * border; ++i)
         DrawRing(*canvas, width, height, i, RingColor(kLightenMark, i), RingColor(kDarkenMark, i));
+    return true;
 }
 
 // True when the eight mask pixels from `pixels` on are all white (no ring).
@@ -238,7 +241,7 @@ void OvalButton(PixelBitmap& picture, uint8_t border, int32_t amount, uint8_t st
     if (picture.Empty()) return;
     ScratchPicture mask(picture.Width(), picture.Height());
     mask->SetLayout(BitmapLayout::Bits24);
-    DrawRings(*mask, border, style);
+    if (!DrawRings(*mask, border, style)) return;
     if (!PrepareRows(picture) || mask->Layout() != BitmapLayout::Bits24) return;
     ShadeAndSmooth(picture, *mask, border, amount);
 }
