@@ -25,6 +25,27 @@ constexpr Color kPureRed = 0x000000FF;
 // The platform's solid pen style.
 constexpr int kSolidPenStyle = 0;
 
+// Masks are drawn in 32-bit rows, the drawing layer's own pixel format, so
+// no drawing call converts pixels; the shapes and the pure colours drawn are
+// the same in any layout. The fourth byte is not looked at.
+struct MaskPixel {
+    uint8_t Blue;
+    uint8_t Green;
+    uint8_t Red;
+    uint8_t Unused;
+};
+static_assert(sizeof(MaskPixel) == 4);
+
+// Gives the scratch mask 32-bit rows; false when they cannot be had.
+bool MakeMaskRows(ScratchPicture& mask) {
+    mask->SetLayout(BitmapLayout::Bits32);
+    return mask->Layout() == BitmapLayout::Bits32;
+}
+
+const MaskPixel* MaskRow(PixelBitmap& mask, int32_t y) {
+    return reinterpret_cast<const MaskPixel*>(mask.ScanLine(y));
+}
+
 // The mask's green marks a ring pixel to lighten (2) or to darken (1); its
 // blue holds the ring's strength index.
 constexpr uint8_t kLightenMark = 2;
@@ -102,20 +123,21 @@ bool DrawRings(PixelBitmap& mask, int32_t border, uint8_t style) {
 }
 
 // True when the eight mask pixels from `pixels` on are all white (no ring).
-bool EightWhite(const Bgr24* pixels) {
-    uint64_t words[3];
+bool EightWhite(const MaskPixel* pixels) {
+    constexpr uint64_t kColourBytes = 0x00FFFFFF00FFFFFFull;
+    uint64_t words[4];
     std::memcpy(words, pixels, sizeof words);
-    return (words[0] & words[1] & words[2]) == ~uint64_t{0};
+    return (words[0] & words[1] & words[2] & words[3] & kColourBytes) == kColourBytes;
 }
 
-void ShadeRow(Bgr24* row, const Bgr24* maskRow, int32_t width, const int32_t (&strength)[256]) {
+void ShadeRow(Bgr24* row, const MaskPixel* maskRow, int32_t width, const int32_t (&strength)[256]) {
     for (int32_t x = 0; x < width; ++x) {
         // Rings are thin: most of the mask is white and skipped eight at a time.
         if ((x & 7) == 0 && x + 8 <= width && EightWhite(maskRow + x)) {
             x += 7;
             continue;
         }
-        const Bgr24 mark = maskRow[x];
+        const MaskPixel mark = maskRow[x];
         if (mark.Green == kLightenMark) {
             LightenPixel(row[x], strength[mark.Blue]);
         } else if (mark.Green == kDarkenMark) {
@@ -127,7 +149,7 @@ void ShadeRow(Bgr24* row, const Bgr24* maskRow, int32_t width, const int32_t (&s
 // Each inner pixel whose mask green is not 0 becomes the sum of its four
 // neighbours shr 2, in place: the left neighbour already holds its new value
 // when pixel x is reached, and `above` is the row smoothed before.
-void SmoothRow(const Bgr24* above, Bgr24* row, const Bgr24* below, const Bgr24* maskRow,
+void SmoothRow(const Bgr24* above, Bgr24* row, const Bgr24* below, const MaskPixel* maskRow,
                int32_t width) {
     // The left neighbour's new value stays in registers instead of being read
     // back from the row just written.
@@ -161,16 +183,16 @@ void ShadeAndSmooth(PixelBitmap& picture, PixelBitmap& mask, int32_t border, int
     }
     const int32_t width = picture.Width();
     const int32_t height = picture.Height();
-    ShadeRow(picture.Row24(0), mask.Row24(0), width, strength);
+    ShadeRow(picture.Row24(0), MaskRow(mask, 0), width, strength);
     for (int32_t y = 0; y < height; ++y) {
-        if (y + 1 < height) ShadeRow(picture.Row24(y + 1), mask.Row24(y + 1), width, strength);
+        if (y + 1 < height) ShadeRow(picture.Row24(y + 1), MaskRow(mask, y + 1), width, strength);
         if (y >= 1 && y + 1 < height)
-            SmoothRow(picture.Row24(y - 1), picture.Row24(y), picture.Row24(y + 1), mask.Row24(y),
-                      width);
+            SmoothRow(picture.Row24(y - 1), picture.Row24(y), picture.Row24(y + 1),
+                      MaskRow(mask, y), width);
     }
 }
 
-bool IsWhite(const Bgr24& pixel) {
+bool IsWhite(const MaskPixel& pixel) {
     return pixel.Blue == 255 && pixel.Green == 255 && pixel.Red == 255;
 }
 
@@ -240,9 +262,8 @@ void OvalButton(PixelBitmap& picture, uint8_t border, int32_t amount, uint8_t st
     if (border == 0) throw Error("OvalButton border must be at least 1");
     if (picture.Empty()) return;
     ScratchPicture mask(picture.Width(), picture.Height());
-    mask->SetLayout(BitmapLayout::Bits24);
-    if (!DrawRings(*mask, border, style)) return;
-    if (!PrepareRows(picture) || mask->Layout() != BitmapLayout::Bits24) return;
+    if (!MakeMaskRows(mask) || !DrawRings(*mask, border, style)) return;
+    if (!PrepareRows(picture)) return;
     ShadeAndSmooth(picture, *mask, border, amount);
 }
 
@@ -254,7 +275,7 @@ void MaskOval(PixelBitmap& picture, Color color) {
     const int32_t width = picture.Width();
     const int32_t height = picture.Height();
     ScratchPicture mask(width, height);
-    mask->SetLayout(BitmapLayout::Bits24);
+    if (!MakeMaskRows(mask)) return;
     bitmap::Canvas* canvas = mask->Canvas();
     if (canvas == nullptr) return;
     canvas->Brush()->SetColor(kBlack);
@@ -262,10 +283,10 @@ void MaskOval(PixelBitmap& picture, Color color) {
     canvas->Pen()->SetColor(kPureRed);
     canvas->Brush()->SetColor(kPureRed);
     canvas->Ellipse(0, 0, width, height);
-    if (!PrepareRows(picture) || mask->Layout() != BitmapLayout::Bits24) return;
+    if (!PrepareRows(picture)) return;
     for (int32_t y = 0; y < height; ++y) {
         Bgr24* row = picture.Row24(y);
-        const Bgr24* maskRow = mask->Row24(y);
+        const MaskPixel* maskRow = MaskRow(*mask, y);
         for (int32_t x = 0; x < width; ++x)
             if (maskRow[x].Red == 0) row[x] = paint;
     }
@@ -290,7 +311,7 @@ void SpotLight(PixelBitmap& picture, int32_t amount, const Rect& area) {
     const bool hit = clip.Left < clip.Right && clip.Top < clip.Bottom;
     ScratchPicture mask(hit ? clip.Right - clip.Left : 0, hit ? clip.Bottom - clip.Top : 0);
     if (hit) {
-        mask->SetLayout(BitmapLayout::Bits24);
+        if (!MakeMaskRows(mask)) return;
         bitmap::Canvas* canvas = mask->Canvas();
         if (canvas == nullptr) return;
         canvas->Brush()->SetColor(kBlack);
@@ -298,7 +319,6 @@ void SpotLight(PixelBitmap& picture, int32_t amount, const Rect& area) {
         canvas->Brush()->SetColor(kWhite);
         canvas->Ellipse(ellipse.Left - clip.Left, ellipse.Top - clip.Top, ellipse.Right - clip.Left,
                         ellipse.Bottom - clip.Top);
-        if (mask->Layout() != BitmapLayout::Bits24) return;
     }
     if (!PrepareRows(picture)) return;
     const size_t rowBytes = 3 * static_cast<size_t>(width);
@@ -311,7 +331,7 @@ void SpotLight(PixelBitmap& picture, int32_t amount, const Rect& area) {
         std::memset(row, 0, 3 * static_cast<size_t>(clip.Left));
         std::memset(row + 3 * static_cast<size_t>(clip.Right), 0,
                     3 * static_cast<size_t>(width - clip.Right));
-        const Bgr24* maskRow = mask->Row24(y - clip.Top);
+        const MaskPixel* maskRow = MaskRow(*mask, y - clip.Top);
         Bgr24* inside = picture.Row24(y) + clip.Left;
         for (int32_t x = 0; x < clip.Right - clip.Left; ++x)
             if (!IsWhite(maskRow[x])) inside[x] = Bgr24{0, 0, 0};
