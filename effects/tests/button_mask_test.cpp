@@ -11,6 +11,7 @@
 #include "bitmap/draw_tool.h"
 #include "effects/effect_common.h"
 #include "effects/noise_tone.h"
+#include "effects/registry.h"
 #include "effects/tests/golden.h"
 #include "effects/tests/test_pictures.h"
 
@@ -324,6 +325,16 @@ TEST(SpotLight, EqualsTheKeyedDrawOfAWholePictureMask) {
                 << " " << area.Bottom;
         }
     }
+}
+
+TEST(SpotLight, TheProgramsAreaComesFromThePictureSize) {
+    const Operation* operation = FindOperation("SpotLight");
+    ASSERT_NE(operation, nullptr);
+    PicturePtr picture = MakePattern(101, 62);
+    std::vector<ArgValue> args;
+    ASSERT_TRUE(ProgramArgs(*operation, *picture, args));
+    EXPECT_EQ(args[0].i, -50);
+    EXPECT_EQ(args[1].rect, MakeRect(25, 15, 50, 31));
 }
 
 TEST(SpotLight, GoldenWithTheProgramsArea) {
