@@ -2,15 +2,19 @@
 // user picks, so every loop is bounded by what each picture has: a row or
 // column range is cut to the overlap once per row, never tested per pixel.
 // Blend's result depends only on the two channel bytes, so it is computed
-// once per byte pair into a table with the exact extended-precision rounding.
+// once per byte pair into a table with the exact extended-precision rounding;
+// with AVX2, blocks whose fixed-point sums are provably rounded alike are
+// computed directly (blend_avx2.cpp).
 #include "effects/composition.h"
 
 #include <algorithm>
 #include <array>
+#include <optional>
 #include <cstring>
 #include <vector>
 
 #include "bitmap/canvas.h"
+#include "effects/blend_fixed.h"
 #include "effects/effect_common.h"
 #include "effects/families.h"
 #include "effects/resampling.h"
@@ -39,8 +43,10 @@ size_t Bytes(int32_t pixels) {
 
 // Blend's result for every pair (source1 byte, source2 byte), indexed
 // source1 x 256 + source2. The products are formed once per byte value, as
-// the formula forms them, and added in its order.
-std::vector<uint8_t> BlendTable(long double amount) {
+// the formula forms them, and added in its order; pairs whose fixed-point sum
+// is surely rounded alike skip the extended rounding.
+std::vector<uint8_t> BlendTable(long double amount,
+                                const std::optional<blend::FixedWeights>& fixed) {
     std::array<long double, 256> first{};
     std::array<long double, 256> second{};
     for (int32_t v = 0; v < 256; ++v) {
@@ -48,12 +54,34 @@ std::vector<uint8_t> BlendTable(long double amount) {
         second[v] = static_cast<long double>(v) * amount;
     }
     std::vector<uint8_t> table(256 * 256);
-    for (int32_t a = 0; a < 256; ++a)
-        for (int32_t b = 0; b < 256; ++b) table[a * 256 + b] = LowByteOfRound(first[a] + second[b]);
+    for (int32_t a = 0; a < 256; ++a) {
+        for (int32_t b = 0; b < 256; ++b) {
+            const std::optional<uint8_t> sure =
+                fixed ? blend::RoundFixed(*fixed, static_cast<uint8_t>(a), static_cast<uint8_t>(b))
+                      : std::nullopt;
+            table[a * 256 + b] = sure ? *sure : LowByteOfRound(first[a] + second[b]);
+        }
+    }
     return table;
 }
 
 } // namespace
+
+namespace blend {
+
+std::optional<FixedWeights> FixedWeightsFor(long double amount) {
+    if (!(amount >= 0.0L && amount <= 1.0L)) return std::nullopt;
+    constexpr long double scale = 1 << kFractionBits;
+    return FixedWeights{Round((1.0L - amount) * scale), Round(amount * scale)};
+}
+
+// Outside the AVX2 file, so that nothing here is compiled for AVX2.
+bool HasAvx2() {
+    static const bool available = __builtin_cpu_supports("avx2");
+    return available;
+}
+
+} // namespace blend
 
 void Blend(PixelBitmap& source1, PixelBitmap& source2, PixelBitmap& destination,
            long double amount) {
@@ -67,7 +95,9 @@ void Blend(PixelBitmap& source1, PixelBitmap& source2, PixelBitmap& destination,
     const int32_t height = first.Height();
     if (!SizeDestination(destination, width, height) || !HasRows24(first)) return;
 
-    const std::vector<uint8_t> table = BlendTable(amount);
+    const std::optional<blend::FixedWeights> fixed = blend::FixedWeightsFor(amount);
+    const std::vector<uint8_t> table = BlendTable(amount, fixed);
+    const bool fast = fixed.has_value() && blend::HasAvx2();
     const bool hasSecond = HasRows24(second);
     const int32_t secondHeight = hasSecond ? second.Height() : 0;
     const size_t blended = Bytes(hasSecond ? Min(width, second.Width()) : 0);
@@ -78,6 +108,7 @@ void Blend(PixelBitmap& source1, PixelBitmap& source2, PixelBitmap& destination,
         size_t i = 0;
         if (y < secondHeight) {
             const uint8_t* b = second.ScanLine(y);
+            if (fast) i = blend::BlendBytesAvx2(a, b, target, blended, *fixed, table.data());
             for (; i < blended; ++i) target[i] = table[a[i] * 256 + b[i]];
         }
         std::memcpy(target + i, a + i, rowBytes - i);

@@ -141,6 +141,24 @@ TEST(BlendTest, WorkedValues) {
     EXPECT_TRUE(SamePixels(*d, *b));
 }
 
+// Every pair of channel bytes, at weights whose sums fall on or near halves;
+// rows are long enough for whole blocks of the fast path and a tail.
+TEST(BlendTest, EveryBytePairRoundsAsTheExtendedSum) {
+    PicturePtr s1 = MakePictureFrom(256, 256, [](int32_t x, int32_t y, int32_t c) {
+        return static_cast<uint8_t>(c == 0 ? x : c == 1 ? y : x ^ y);
+    });
+    PicturePtr s2 = MakePictureFrom(256, 256, [](int32_t x, int32_t y, int32_t c) {
+        return static_cast<uint8_t>(c == 0 ? y : c == 1 ? x : 255 - x);
+    });
+    const long double amounts[] = {0.333L, 0.5L,         1.0L / 3.0L,   0.25L, 0.1L,        0.9L,
+                                   0.75L,  0.5L + 1e-7L, 0.5L - 1e-12L, 1e-9L, 1.0L - 1e-9L};
+    for (const long double amount : amounts) {
+        PicturePtr d = MakePicture(1, 1);
+        Blend(*s1, *s2, *d, amount);
+        EXPECT_TRUE(SamePixels(*d, *WalkBlend(*s1, *s2, amount))) << static_cast<double>(amount);
+    }
+}
+
 TEST(BlendTest, AnySecondSizeKeepsSourceOnesSizeAndPixels) {
     PicturePtr s1 = MakeNoise(13, 9, 5);
     for (const Size size : kSecondSizes) {
