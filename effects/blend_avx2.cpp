@@ -2,7 +2,8 @@
 // The fixed-point weights are within half a unit of the extended ones, so
 // the fixed-point sum lies within 255 units (2^-22 each) of the extended sum;
 // only a sum whose fraction lies within 512 units of one half could round
-// the other way. A block holding such a sum is taken from the exact table.
+// the other way. A block holding such a sum is taken from the exact table,
+// unless the weights are exact, when every sum is.
 #pragma GCC target("avx2")
 
 #include "effects/blend_fixed.h"
@@ -24,7 +25,9 @@ size_t BlendBytesAvx2(const uint8_t* first, const uint8_t* second, uint8_t* targ
                       const FixedWeights& weights, const uint8_t* table) {
     const __m256i w1 = _mm256_set1_epi32(weights.first);
     const __m256i w2 = _mm256_set1_epi32(weights.second);
-    const __m256i half = _mm256_set1_epi32(1 << (kFractionBits - 1));
+    const __m256i halfBelow = _mm256_set1_epi32((1 << (kFractionBits - 1)) - 1);
+    const __m256i one = _mm256_set1_epi32(1);
+    const __m256i checked = weights.exact ? _mm256_setzero_si256() : _mm256_set1_epi32(-1);
     const __m256i fraction = _mm256_set1_epi32((1 << kFractionBits) - 1);
     const __m256i windowStart = _mm256_set1_epi32((1 << (kFractionBits - 1)) - kHalfWindow);
     const __m256i zero = _mm256_setzero_si256();
@@ -36,14 +39,17 @@ size_t BlendBytesAvx2(const uint8_t* first, const uint8_t* second, uint8_t* targ
             const size_t at = done + 8 * static_cast<size_t>(part);
             const __m256i sum = _mm256_add_epi32(_mm256_mullo_epi32(Widen(first + at), w1),
                                                  _mm256_mullo_epi32(Widen(second + at), w2));
-            rounded[part] = _mm256_srli_epi32(_mm256_add_epi32(sum, half), kFractionBits);
+            // Nearest, ties to even (RoundSum).
+            const __m256i odd = _mm256_and_si256(_mm256_srli_epi32(sum, kFractionBits), one);
+            rounded[part] = _mm256_srli_epi32(
+                _mm256_add_epi32(_mm256_add_epi32(sum, halfBelow), odd), kFractionBits);
             // (fraction - windowStart) below 2 x kHalfWindow, as an unsigned
             // test: shifted right by log2(2 x kHalfWindow) it is zero.
             const __m256i offset = _mm256_sub_epi32(_mm256_and_si256(sum, fraction), windowStart);
             doubtful = _mm256_or_si256(
                 doubtful, _mm256_cmpeq_epi32(_mm256_srli_epi32(offset, kWindowBits), zero));
         }
-        if (!_mm256_testz_si256(doubtful, doubtful)) {
+        if (!_mm256_testz_si256(doubtful, checked)) {
             for (size_t i = done; i < done + 32; ++i) target[i] = table[first[i] * 256 + second[i]];
             continue;
         }

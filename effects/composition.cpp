@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <optional>
 #include <cstring>
 #include <vector>
@@ -72,7 +73,10 @@ namespace blend {
 std::optional<FixedWeights> FixedWeightsFor(long double amount) {
     if (!(amount >= 0.0L && amount <= 1.0L)) return std::nullopt;
     constexpr long double scale = 1 << kFractionBits;
-    return FixedWeights{Round((1.0L - amount) * scale), Round(amount * scale)};
+    const long double first = (1.0L - amount) * scale;
+    const long double second = amount * scale;
+    const bool exact = first == std::trunc(first) && second == std::trunc(second);
+    return FixedWeights{Round(first), Round(second), exact};
 }
 
 // Outside the AVX2 file, so that nothing here is compiled for AVX2.
