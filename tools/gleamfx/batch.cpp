@@ -33,13 +33,14 @@ std::string CheckOutputs(const std::vector<std::string>& inputs,
     std::map<fs::path, std::string> seen;
     for (size_t i = 0; i < inputs.size(); ++i) {
         if (fs::path(inputs[i]).filename().empty()) return "'" + inputs[i] + "' names no file";
-        const fs::path key = fs::weakly_canonical(outputs[i]);
+        std::error_code error;
+        fs::path key = fs::weakly_canonical(outputs[i], error);
+        if (error) key = outputs[i].lexically_normal();
         const auto [earlier, fresh] = seen.emplace(key, inputs[i]);
         if (!fresh) {
             return earlier->second + " and " + inputs[i] + " would both be written to " +
                    outputs[i].string();
         }
-        std::error_code error;
         if (fs::equivalent(inputs[i], outputs[i], error))
             return inputs[i] + " would be overwritten by its own output";
     }

@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 
 #include "tools/gleamfx/bmp_writer.h"
@@ -40,19 +42,18 @@ FileKind KindOfPath(const std::string& path) {
 }
 
 PictureHolder ReadPicture(const std::string& path, std::string& error) {
-    const FileKind kind = KindOfPath(path);
-    if (kind == FileKind::Bitmap) {
-        PictureHolder picture(bitmap::NewPixelBitmap(0, 0));
-        if (picture->LoadFromFile(path.c_str()) && !picture->Empty()) return picture;
-        error = "not a bitmap file this reader accepts, or no such file";
-        return nullptr;
-    }
     const std::unique_ptr<std::FILE, FileClose> file(std::fopen(path.c_str(), "rb"));
     if (!file) {
-        error = "cannot open the file";
+        error = std::string("cannot open the file: ") + std::strerror(errno);
         return nullptr;
     }
-    return kind == FileKind::Png ? ReadPng(file.get(), error) : ReadJpeg(file.get(), error);
+    const FileKind kind = KindOfPath(path);
+    if (kind == FileKind::Png) return ReadPng(file.get(), error);
+    if (kind == FileKind::Jpeg) return ReadJpeg(file.get(), error);
+    PictureHolder picture(bitmap::NewPixelBitmap(0, 0));
+    if (picture->LoadFromFile(path.c_str()) && !picture->Empty()) return picture;
+    error = "not a bitmap file this reader accepts";
+    return nullptr;
 }
 
 bool WritePicture(bitmap::PixelBitmap& picture, const std::string& path, std::string& error) {
