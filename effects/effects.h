@@ -18,4 +18,6 @@
 #include "effects/marble.h"
 #include "effects/convolution.h"
 #include "effects/channel_tone.h"
+#include "effects/relief_trace.h"
+#include "effects/flip_shadow.h"
 #include "effects/registry.h"

@@ -28,6 +28,8 @@ std::vector<Operation> JoinFamilies() {
              MarbleOperations,
              ConvolutionOperations,
              ChannelToneOperations,
+             ReliefTraceOperations,
+             FlipShadowOperations,
          }) {
         std::vector<Operation> rows = family();
         for (Operation& row : rows) all.push_back(std::move(row));
