@@ -30,6 +30,8 @@ std::vector<Operation> JoinFamilies() {
              ChannelToneOperations,
              ReliefTraceOperations,
              FlipShadowOperations,
+             SeamlessTextureOperations,
+             ButtonMaskOperations,
          }) {
         std::vector<Operation> rows = family();
         for (Operation& row : rows) all.push_back(std::move(row));
