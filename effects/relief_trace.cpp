@@ -39,6 +39,27 @@ std::vector<uint8_t*> RowAddresses(PixelBitmap& picture) {
     return rows;
 }
 
+// The rows HeightMap reads its pixels from. With a positive amount every
+// pixel lands on its own row or above it; rows are taken top to bottom, so
+// row y still holds its original pixels when it is read, and the picture is
+// its own source. A negative amount lands pixels on rows not read yet, so
+// they are read from a copy of the original rows, made in `copy` (a picture
+// of the same size). Empty when the copy cannot be made.
+std::vector<const uint8_t*> SourceRows(const std::vector<uint8_t*>& rows, int32_t amount,
+                                       PixelBitmap& copy) {
+    std::vector<const uint8_t*> sources(rows.begin(), rows.end());
+    if (amount > 0) return sources;
+    copy.SetLayout(BitmapLayout::Bits24);
+    if (copy.Layout() != BitmapLayout::Bits24) return {};
+    const size_t rowBytes = 3 * static_cast<size_t>(copy.Width());
+    for (int32_t y = 0; y < copy.Height(); ++y) {
+        uint8_t* copied = copy.ScanLine(y);
+        std::memcpy(copied, rows[static_cast<size_t>(y)], rowBytes);
+        sources[static_cast<size_t>(y)] = copied;
+    }
+    return sources;
+}
+
 // The reference colour of a trace, fixed at the first border met.
 struct TraceReference {
     bool found = false;
@@ -156,23 +177,9 @@ void HeightMap(PixelBitmap& picture, int32_t amount) {
     const std::array<int32_t, kChannelSums> lift = LiftTable(amount);
     const std::vector<uint8_t*> rows = RowAddresses(picture);
 
-    // With a positive amount every pixel lands on its own row or above it.
-    // Rows are taken top to bottom, so row y still holds its original pixels
-    // when it is read, and the picture can be its own source. A negative
-    // amount lands pixels on rows not read yet, which must be read from a
-    // copy of the original.
     ScratchPicture copy(amount < 0 ? width : 0, amount < 0 ? height : 0);
-    std::vector<const uint8_t*> sources(rows.begin(), rows.end());
-    if (amount < 0) {
-        copy->SetLayout(BitmapLayout::Bits24);
-        if (copy->Layout() != BitmapLayout::Bits24) return;
-        const size_t rowBytes = 3 * static_cast<size_t>(width);
-        for (int32_t y = 0; y < height; ++y) {
-            uint8_t* copied = copy->ScanLine(y);
-            std::memcpy(copied, rows[static_cast<size_t>(y)], rowBytes);
-            sources[static_cast<size_t>(y)] = copied;
-        }
-    }
+    const std::vector<const uint8_t*> sources = SourceRows(rows, amount, *copy);
+    if (sources.empty()) return;
 
     for (int32_t y = 0; y < height; ++y) {
         const uint8_t* source = sources[static_cast<size_t>(y)];
