@@ -20,6 +20,8 @@
 #include "effects/channel_tone.h"
 #include "effects/relief_trace.h"
 #include "effects/flip_shadow.h"
+#include "effects/shake_ripple.h"
+#include "effects/composition.h"
 #include "effects/seamless_texture.h"
 #include "effects/button_mask.h"
 #include "effects/registry.h"

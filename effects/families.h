@@ -21,6 +21,8 @@ std::vector<Operation> ConvolutionOperations();
 std::vector<Operation> ChannelToneOperations();
 std::vector<Operation> ReliefTraceOperations();
 std::vector<Operation> FlipShadowOperations();
+std::vector<Operation> ShakeRippleOperations();
+std::vector<Operation> CompositionOperations();
 std::vector<Operation> SeamlessTextureOperations();
 std::vector<Operation> ButtonMaskOperations();
 

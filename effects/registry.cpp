@@ -30,6 +30,8 @@ std::vector<Operation> JoinFamilies() {
              ChannelToneOperations,
              ReliefTraceOperations,
              FlipShadowOperations,
+             ShakeRippleOperations,
+             CompositionOperations,
              SeamlessTextureOperations,
              ButtonMaskOperations,
          }) {
