@@ -30,7 +30,7 @@ namespace fs = std::filesystem;
 // Writes a PNG of `colorType` and `bitDepth` whose raw row bytes come from
 // `sample(x, y)` (one call per sample, in file order), with an optional
 // palette and transparency chunk. libpng errors abort the test program.
-struct PngSpec {
+struct PngForm {
     int colorType;
     int bitDepth;
     int samplesPerPixel;
@@ -38,34 +38,34 @@ struct PngSpec {
     std::vector<png_byte> paletteAlpha;
 };
 
-void WriteTestPng(const std::string& path, int width, int height, const PngSpec& spec,
+void WriteTestPng(const std::string& path, int width, int height, const PngForm& form,
                   const std::function<int(int x, int y, int s)>& sample) {
     std::FILE* file = std::fopen(path.c_str(), "wb");
     ASSERT_NE(file, nullptr);
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png_create_info_struct(png);
     png_init_io(png, file);
-    png_set_IHDR(png, info, width, height, spec.bitDepth, spec.colorType, PNG_INTERLACE_NONE,
+    png_set_IHDR(png, info, width, height, form.bitDepth, form.colorType, PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    if (!spec.palette.empty())
-        png_set_PLTE(png, info, spec.palette.data(), static_cast<int>(spec.palette.size()));
-    if (!spec.paletteAlpha.empty())
-        png_set_tRNS(png, info, spec.paletteAlpha.data(),
-                     static_cast<int>(spec.paletteAlpha.size()), nullptr);
+    if (!form.palette.empty())
+        png_set_PLTE(png, info, form.palette.data(), static_cast<int>(form.palette.size()));
+    if (!form.paletteAlpha.empty())
+        png_set_tRNS(png, info, form.paletteAlpha.data(),
+                     static_cast<int>(form.paletteAlpha.size()), nullptr);
     png_write_info(png, info);
-    const int bitsPerRow = width * spec.samplesPerPixel * spec.bitDepth;
+    const int bitsPerRow = width * form.samplesPerPixel * form.bitDepth;
     std::vector<png_byte> row(static_cast<size_t>((bitsPerRow + 7) / 8));
     for (int y = 0; y < height; ++y) {
         std::fill(row.begin(), row.end(), 0);
         int bit = 0;
         for (int x = 0; x < width; ++x)
-            for (int s = 0; s < spec.samplesPerPixel; ++s, bit += spec.bitDepth) {
+            for (int s = 0; s < form.samplesPerPixel; ++s, bit += form.bitDepth) {
                 const int value = sample(x, y, s);
-                if (spec.bitDepth == 16) {
+                if (form.bitDepth == 16) {
                     row[bit / 8] = static_cast<png_byte>(value >> 8);
                     row[bit / 8 + 1] = static_cast<png_byte>(value);
                 } else {
-                    row[bit / 8] |= static_cast<png_byte>(value << (8 - spec.bitDepth - bit % 8));
+                    row[bit / 8] |= static_cast<png_byte>(value << (8 - form.bitDepth - bit % 8));
                 }
             }
         png_write_row(png, row.data());
@@ -158,7 +158,7 @@ TEST_F(PictureFilesTest, ExtensionsChooseTheKindInAnyCase) {
 TEST_F(PictureFilesTest, EveryPngFormReducesToTwentyFourBitsByTheRule) {
     struct Case {
         const char* name;
-        PngSpec spec;
+        PngForm form;
         std::function<int(int, int, int)> sample;
         Rgb expected; // at (1, 0)
     };
@@ -205,7 +205,7 @@ TEST_F(PictureFilesTest, EveryPngFormReducesToTwentyFourBitsByTheRule) {
     };
     for (const Case& c : cases) {
         const std::string name = std::string(c.name) + ".png";
-        WriteTestPng(PathOf(name), 3, 2, c.spec, c.sample);
+        WriteTestPng(PathOf(name), 3, 2, c.form, c.sample);
         PictureHolder picture = Read(name);
         if (!picture) continue;
         EXPECT_EQ(picture->Layout(), bitmap::BitmapLayout::Bits24) << c.name;
