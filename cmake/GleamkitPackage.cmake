@@ -1,7 +1,8 @@
 # What `cmake --install` puts under the prefix besides the libraries and
-# programs: the public headers (include/gleamkit/<module>/), the CMake package
+# gleamfx: the public headers (include/gleamkit/<module>/), the CMake package
 # (find_package(Gleamkit) gives Gleamkit::base, ::platform, ::bitmap,
-# ::effects, ::winkit) and a pkg-config file (gleamkit.pc).
+# ::effects, ::winkit), a pkg-config file (gleamkit.pc) and the desktop
+# program when the tree builds it.
 include(CMakePackageConfigHelpers)
 
 set(GLEAMKIT_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/Gleamkit)
@@ -25,3 +26,12 @@ install(FILES ${PROJECT_BINARY_DIR}/GleamkitConfig.cmake
 file(RELATIVE_PATH GLEAMKIT_PC_TO_PREFIX "/prefix/${CMAKE_INSTALL_LIBDIR}/pkgconfig" "/prefix")
 configure_file(packaging/gleamkit.pc.in ${PROJECT_BINARY_DIR}/gleamkit.pc @ONLY)
 install(FILES ${PROJECT_BINARY_DIR}/gleamkit.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
+
+# The desktop program "Test Gleamkit" (target test_gleamkit), looked for once
+# every folder has been read, wherever its folder is added.
+function(gleamkit_install_program)
+    if(TARGET test_gleamkit)
+        install(TARGETS test_gleamkit RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+    endif()
+endfunction()
+cmake_language(DEFER DIRECTORY ${PROJECT_SOURCE_DIR} CALL gleamkit_install_program)
