@@ -3,28 +3,35 @@
 // the fixed-point sum lies within 255 units (2^-22 each) of the extended sum;
 // only a sum whose fraction lies within 512 units of one half could round
 // the other way. A block holding such a sum is taken from the exact table,
-// unless the weights are exact, when every sum is. Only the functions marked
-// with the avx2 target use the wider instructions (clang honours the
-// attribute, not a target pragma).
+// unless the weights are exact, when every sum is.
 
 #include "effects/blend_fixed.h"
 
 #include <immintrin.h>
+
+// Every function from here to the end of the file is compiled for AVX2 (the
+// callers ask HasAvx2 first); the headers above are not, so nothing they
+// define inline takes AVX2 code. Clang has no target pragma: it gets the
+// target attribute on each function instead.
+#if defined(__clang__)
+#pragma clang attribute push(__attribute__((target("avx2"))), apply_to = function)
+#else
+#pragma GCC target("avx2")
+#endif
 
 namespace gleamkit::fx::blend {
 
 namespace {
 
 // Eight bytes widened to 32-bit lanes.
-[[gnu::target("avx2")]] inline __m256i Widen(const uint8_t* bytes) {
+inline __m256i Widen(const uint8_t* bytes) {
     return _mm256_cvtepu8_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(bytes)));
 }
 
 } // namespace
 
-[[gnu::target("avx2")]] size_t BlendBytesAvx2(const uint8_t* first, const uint8_t* second,
-                                              uint8_t* target, size_t count,
-                                              const FixedWeights& weights, const uint8_t* table) {
+size_t BlendBytesAvx2(const uint8_t* first, const uint8_t* second, uint8_t* target, size_t count,
+                      const FixedWeights& weights, const uint8_t* table) {
     const __m256i w1 = _mm256_set1_epi32(weights.first);
     const __m256i w2 = _mm256_set1_epi32(weights.second);
     const __m256i halfBelow = _mm256_set1_epi32((1 << (kFractionBits - 1)) - 1);
@@ -68,3 +75,7 @@ namespace {
 }
 
 } // namespace gleamkit::fx::blend
+
+#if defined(__clang__)
+#pragma clang attribute pop
+#endif

@@ -2,12 +2,20 @@
 // same double-precision sums, checks and order as the SSE2 forms in
 // resampling_passes.cpp, four lanes per register. No fused multiply-add is enabled, so every
 // product and sum is the same IEEE operation and the results are bit-identical.
-// Only the functions marked with the avx2 target use the wider instructions,
-// so nothing else in the file (or inlined from headers) needs them.
 
 #include "effects/resampling_passes.h"
 
 #include <immintrin.h>
+
+// Every function from here to the end of the file is compiled for AVX2 (the
+// callers ask HasAvx2 first); the headers above are not, so nothing they
+// define inline takes AVX2 code. Clang has no target pragma: it gets the
+// target attribute on each function instead.
+#if defined(__clang__)
+#pragma clang attribute push(__attribute__((target("avx2"))), apply_to = function)
+#else
+#pragma GCC target("avx2")
+#endif
 
 namespace gleamkit::fx::resampling {
 
@@ -15,7 +23,7 @@ namespace {
 
 // Lanes where the sum was rounded and sits exactly on a float midpoint (see
 // SuspectLanes in resampling_passes.cpp).
-[[gnu::target("avx2")]] inline __m256i SuspectLanes(__m256d sum, __m256d acc, __m256d term) {
+inline __m256i SuspectLanes(__m256d sum, __m256d acc, __m256d term) {
     const __m256i dropped =
         _mm256_and_si256(_mm256_castpd_si256(sum), _mm256_set1_epi64x(0x1FFFFFFF));
     const __m256i midpoint = _mm256_cmpeq_epi64(dropped, _mm256_set1_epi64x(0x10000000));
@@ -24,7 +32,7 @@ namespace {
     return _mm256_and_si256(midpoint, _mm256_castpd_si256(inexact));
 }
 
-[[gnu::target("avx2")]] inline __m256d RoundToFloat(__m256d sum) {
+inline __m256d RoundToFloat(__m256d sum) {
     return _mm256_cvtps_pd(_mm256_cvtpd_ps(sum));
 }
 
@@ -35,8 +43,8 @@ bool HasAvx2() {
     return available;
 }
 
-[[gnu::target("avx2")]] bool VerticalBlockAvx2(const uint8_t* const* rows, const float* weights,
-                                               int32_t entries, int32_t c, uint8_t* target) {
+bool VerticalBlockAvx2(const uint8_t* const* rows, const float* weights, int32_t entries, int32_t c,
+                       uint8_t* target) {
     __m256d low = _mm256_setzero_pd();
     __m256d high = _mm256_setzero_pd();
     __m256i suspects = _mm256_setzero_si256();
@@ -65,9 +73,8 @@ bool HasAvx2() {
     return true;
 }
 
-[[gnu::target("avx2")]] int HorizontalPixelPairAvx2(const ContributorLists& lists, int32_t i,
-                                                    const double* upper, const double* lower,
-                                                    uint8_t* upperTarget, uint8_t* lowerTarget) {
+int HorizontalPixelPairAvx2(const ContributorLists& lists, int32_t i, const double* upper,
+                            const double* lower, uint8_t* upperTarget, uint8_t* lowerTarget) {
     __m256d upperSum = _mm256_setzero_pd();
     __m256d lowerSum = _mm256_setzero_pd();
     __m256i upperSuspects = _mm256_setzero_si256();
@@ -108,3 +115,7 @@ bool HasAvx2() {
 }
 
 } // namespace gleamkit::fx::resampling
+
+#if defined(__clang__)
+#pragma clang attribute pop
+#endif
