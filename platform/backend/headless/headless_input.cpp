@@ -147,8 +147,7 @@ bool PickMenuItem(HWND hwnd, std::initializer_list<std::string> path) {
                      MAKELPARAM(position, 0));
     }
     opened.clear();
-    if (!IsWindow(topLevel) ||
-        !FindMenuPath(GetMenu(topLevel), captions, &command, &opened)) {
+    if (!IsWindow(topLevel) || !FindMenuPath(GetMenu(topLevel), captions, &command, &opened)) {
         return false;
     }
     return PostMessageA(topLevel, WM_COMMAND, MAKEWPARAM(static_cast<int>(command & 0xFFFF), 0),
