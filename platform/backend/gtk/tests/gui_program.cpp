@@ -21,6 +21,7 @@
 #include <cstring>
 #include <exception>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -30,18 +31,28 @@ using namespace gleamkit::winkit;
 constexpr int kWidth = 1000;
 constexpr int kHeight = 800;
 
-// Item numbers in kMenu's order.
-enum Item { kOpen = 1, kExit = 3, kGrid = 5, kEffects = 9, kAbout = 13 };
+// Item numbers in the menu's order. "Effects" holds as many entries as the
+// desktop program's (a menu taller than the screen) and is grayed until a
+// picture is open.
+enum Item { kOpen = 1, kExit = 3, kGrid = 5, kEffects = 9 };
+constexpr int kEffectCount = 49;
+constexpr int kAbout = kEffects + kEffectCount + 3;
 
-constexpr const char* kMenu[] = {"&File",    "(",         "&Open picture...\tCtrl+O",
-                                 "-",        "E&xit",     ")",
-                                 "&View",    "(",         "-&Grid",
-                                 "&Zoom",    "(",         "&Small",
-                                 "&Large",   ")",         ")",
-                                 "&Effects", "(",         "&Invert",
-                                 ")",        "&Undo",     "&Help",
-                                 "(",        "&About...", ")",
-                                 ""};
+std::vector<std::string> MenuStrings() {
+    std::vector<std::string> strings = {"&File",    "(",     "&Open picture...\tCtrl+O",
+                                        "-",        "E&xit", ")",
+                                        "&View",    "(",     "-&Grid",
+                                        "&Zoom",    "(",     "&Small",
+                                        "&Large",   ")",     ")",
+                                        "&Effects", "("};
+    for (int effect = 1; effect <= kEffectCount; ++effect) {
+        strings.push_back("Effect " + std::to_string(effect));
+    }
+    for (const char* tail : {")", "&Undo", "&Help", "(", "&About...", ")", ""}) {
+        strings.emplace_back(tail);
+    }
+    return strings;
+}
 
 struct Program {
     Control* form = nullptr;
@@ -115,6 +126,7 @@ void Open(void*, KitObject*, int32_t) {
     }
     std::printf("opened %s\n", g_program.dialog->Filename.c_str());
     g_program.loaded = true;
+    SetItemEnabled(g_program.menu, kEffects, true);
     DrawPicture();
     g_program.view->Invalidate();
 }
@@ -154,7 +166,10 @@ void Build() {
     g_program.form->SetClientSize(520, 380);
     g_program.form->SetChildMargin(0);
     g_program.form->OnClose = {Closing, nullptr};
-    g_program.menu = NewMenu(g_program.form, kMenu, {Chosen, nullptr});
+    const std::vector<std::string> strings = MenuStrings();
+    std::vector<const char*> menuTemplate;
+    for (const std::string& text : strings) menuTemplate.push_back(text.c_str());
+    g_program.menu = NewMenu(g_program.form, menuTemplate, {Chosen, nullptr});
     const ItemChosenEvent open{Open, nullptr};
     const ItemChosenEvent exit{Exit, nullptr};
     const ItemChosenEvent about{About, nullptr};

@@ -5,6 +5,7 @@ wheel, a message box and the frame's close button, checking screenshot pixels
 at each step. Every wait polls with a timeout.
 
     gui_test.py PROGRAM SEND_CLOSE
+    gui_test.py --backend-choice PROGRAM   (no X server needed)
 
 Exits 0 on success, 1 on a failed check, 77 when Xvfb, xdotool or
 ImageMagick's import is missing.
@@ -12,6 +13,7 @@ ImageMagick's import is missing.
 import os
 import re
 import shutil
+import signal
 import subprocess
 import sys
 import tempfile
@@ -313,6 +315,14 @@ class Checks:
         others = max(label[2] for index, label in enumerate(self.labels) if index != 2)
         if self.labels[2][2] < others + 40:
             raise Failure("the grayed bar item is not drawn grayed")
+        # Clicked, it opens nothing and runs nothing.
+        effects = self.labels[2]
+        after = len(self.s.lines())
+        self.click((effects[0] + effects[1]) // 2, self.bar_middle)
+        time.sleep(0.3)  # something that must not happen has no event to wait for
+        if self.menu_open_below(effects)(self.s.shot()) or len(self.s.lines()) != after:
+            raise Failure("the grayed bar item reacted")
+        self.s.xdotool("key", "Escape")
 
     def open_chooser(self):
         self.s.focus_main()
@@ -335,6 +345,10 @@ class Checks:
         wait_until("the chooser to close", lambda: not self.s.visible_window("Open picture"))
         self.loaded = True
         self.expect_view("after opening")
+        # An open picture enables "Effects".
+        others = max(label[2] for index, label in enumerate(self.labels) if index != 2)
+        self.s.wait_for_screen("Effects to be enabled",
+                               lambda shot: self.find_labels(shot)[2][2] < others + 20)
 
     def step_escape_cancels(self):
         self.open_chooser()
@@ -363,6 +377,17 @@ class Checks:
         self.s.xdotool("key", "l")
         self.s.wait_line("command Large", after)
         self.s.wait_for_screen("the menus to close", self.nothing_below(view))
+        # The 49 effects make a menu taller than the screen; its last entry
+        # is one key away (the keys wrap round and the menu scrolls).
+        effects = self.labels[2]
+        after = len(self.s.lines())
+        self.s.xdotool("key", "alt+e")
+        before = self.s.wait_for_screen("the Effects menu", self.menu_open_below(effects))
+        self.s.xdotool("key", "Up")
+        self.s.wait_for_screen("the menu to scroll to its end", lambda shot: shot != before)
+        self.s.xdotool("key", "Return")
+        self.s.wait_line("command Effect 49", after)
+        self.s.wait_for_screen("the menus to close", self.nothing_below(effects))
 
     def step_menus_by_mouse(self):
         view = self.labels[1]
@@ -388,14 +413,6 @@ class Checks:
         self.click((undo[0] + undo[1]) // 2, self.bar_middle)
         self.s.wait_line("command Undo", after)
         self.s.wait_for_screen("the bar to be left", self.nothing_below(undo))
-        # The grayed item opens nothing and runs nothing.
-        effects = self.labels[2]
-        after = len(self.s.lines())
-        self.click((effects[0] + effects[1]) // 2, self.bar_middle)
-        time.sleep(0.3)  # something that must not happen has no event to wait for
-        if self.menu_open_below(effects)(self.s.shot()) or len(self.s.lines()) != after:
-            raise Failure("the grayed bar item reacted")
-        self.s.xdotool("key", "Escape")
 
     def wait_view_at(self, vx, vy, after):
         self.s.wait_line("paint %d %d .*" % (vx, vy), after)
@@ -458,7 +475,32 @@ class Checks:
             raise Failure("the program ended with status %d" % status[0])
 
 
+def check_backend_choice(program):
+    """Without a display the program says so and ends with status 1;
+    GLEAMKIT_BACKEND=headless runs it without one."""
+    env = dict(os.environ)
+    env.pop("GLEAMKIT_BACKEND", None)
+    env.pop("WAYLAND_DISPLAY", None)
+    env.update(DISPLAY=":4711", GDK_BACKEND="x11")
+    done = subprocess.run([program], env=env, stdin=subprocess.DEVNULL, capture_output=True,
+                          timeout=TIMEOUT)
+    if done.returncode != 1 or b"cannot open display: :4711" not in done.stderr:
+        raise Failure("without a display: status %d, stderr %r" % (done.returncode, done.stderr))
+    env["GLEAMKIT_BACKEND"] = "headless"
+    done = subprocess.run([program], env=env, stdin=subprocess.DEVNULL, capture_output=True,
+                          timeout=TIMEOUT)
+    if done.returncode != 0 or not done.stdout.startswith(b"paint "):
+        raise Failure("headless: status %d, stdout %r" % (done.returncode, done.stdout))
+
+
 def main():
+    if len(sys.argv) == 3 and sys.argv[1] == "--backend-choice":
+        try:
+            check_backend_choice(os.path.abspath(sys.argv[2]))
+        except Failure as failure:
+            print("FAILED: %s" % failure, file=sys.stderr)
+            return 1
+        return 0
     if len(sys.argv) != 3:
         print(__doc__, file=sys.stderr)
         return 2
@@ -466,6 +508,9 @@ def main():
             not (shutil.which("import-im6.q16") or shutil.which("import")):
         print("skipped: Xvfb, xdotool and ImageMagick's import are needed", file=sys.stderr)
         return SKIP
+    # A test runner's timeout ends the test through SIGTERM; the X server and
+    # the program are stopped on the way out.
+    signal.signal(signal.SIGTERM, lambda number, frame: sys.exit(1))
     work = tempfile.mkdtemp(prefix="gleamkit-gui-")
     session = Session(os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2]), work)
     passed = False
