@@ -145,7 +145,7 @@ class Session:
             out.write(shot)
         return path
 
-    def wait_for_screen(self, what, check):
+    def wait_for_screen(self, what, check, timeout=TIMEOUT):
         """Polls screenshots until check(shot) holds; answers that shot."""
         last = [None]
 
@@ -154,7 +154,7 @@ class Session:
             last[0] = shot
             return shot if shot is not None and check(shot) else None
         try:
-            return wait_until(what, probe)
+            return wait_until(what, probe, timeout)
         except Failure:
             if last[0] is not None:
                 print("last screenshot: " + self.save(last[0], "failed"), file=sys.stderr)
@@ -166,7 +166,7 @@ class Session:
         with open(self.log_path) as log:
             return log.read().splitlines()
 
-    def wait_line(self, pattern, after):
+    def wait_line(self, pattern, after, timeout=TIMEOUT):
         """The first report line after line `after` matching `pattern`, and its index."""
         regex = re.compile(pattern)
 
@@ -180,7 +180,7 @@ class Session:
                 raise Failure("program ended (status %d) waiting for %r" %
                               (self.process.returncode, pattern))
             return None
-        return wait_until("the report line " + pattern, probe)
+        return wait_until("the report line " + pattern, probe, timeout)
 
     def paint(self):
         """The latest paint report: view place, client corner on screen, client size."""
@@ -333,15 +333,32 @@ class Checks:
             Session.pixel(shot, x + width // 2, y + height // 2)) > 200)
         return chooser
 
+    def type_location(self, path):
+        """Types `path` into the chooser's location bar and confirms it."""
+        before = self.s.shot()
+        self.s.xdotool("key", "ctrl+l")
+        try:
+            self.s.wait_for_screen("the location bar", lambda shot: shot != before, 5.0)
+        except Failure:
+            pass  # already shown: Ctrl+L only selected its text
+        time.sleep(0.3)  # the bar takes keys once its entry has the focus
+        self.s.xdotool("type", "--delay", "25", path)
+        time.sleep(0.3)  # completion settles before Return
+        self.s.xdotool("key", "Return")
+
     def step_open_typed_path(self, path):
         self.open_chooser()
         after = len(self.s.lines())
-        self.s.xdotool("key", "ctrl+l")
-        time.sleep(0.3)  # the location bar takes keys once it has the focus
-        self.s.xdotool("type", "--delay", "25", path)
-        time.sleep(0.3)
-        self.s.xdotool("key", "Return")
-        self.s.wait_line("opened " + re.escape(path), after)
+        # A key lost to a busy machine leaves a wrong name, which the chooser
+        # refuses or takes as a folder; the person types it again.
+        for attempt in range(3):
+            self.type_location(path)
+            try:
+                self.s.wait_line("opened " + re.escape(path), after, 8.0)
+                break
+            except Failure:
+                if attempt == 2 or not self.s.visible_window("Open picture"):
+                    raise
         wait_until("the chooser to close", lambda: not self.s.visible_window("Open picture"))
         self.loaded = True
         self.expect_view("after opening")
