@@ -377,6 +377,12 @@ class Checks:
 
     def step_menus_by_keyboard(self):
         self.s.focus_main()
+        # F10 reaches the bar (it is no accelerator of the program's).
+        file_label = self.labels[0]
+        self.s.xdotool("key", "F10")
+        self.s.wait_for_screen("F10 to open the File menu", self.menu_open_below(file_label))
+        self.s.xdotool("key", "Escape")
+        self.s.wait_for_screen("the File menu to close", self.nothing_below(file_label))
         after = len(self.s.lines())
         view = self.labels[1]
         self.s.xdotool("key", "alt+v")
