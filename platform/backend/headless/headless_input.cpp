@@ -72,7 +72,7 @@ bool FindMenuPath(HMENU menu, const std::vector<std::string>& path, UINT* comman
         const int count = GetMenuItemCount(current);
         int position = 0;
         MENUITEMINFOA item{};
-        char text[256];
+        char text[256] = {};
         for (; position < count; ++position) {
             item = MENUITEMINFOA{};
             item.cbSize = sizeof(item);
@@ -85,7 +85,8 @@ bool FindMenuPath(HMENU menu, const std::vector<std::string>& path, UINT* comman
                 break;
             }
         }
-        if (position == count || (item.fState & MFS_GRAYED) != 0) return false;
+        // A stale menu counts -1 items: nothing is found there either.
+        if (position >= count || (item.fState & MFS_GRAYED) != 0) return false;
         const bool last = level + 1 == path.size();
         if (last) {
             if (item.hSubMenu != nullptr) return false;
