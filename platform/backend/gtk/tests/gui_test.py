@@ -465,6 +465,21 @@ class Checks:
         self.s.xdotool("click", "4")
         self.wait_view_at(end, vy - LINE, after)
         self.expect_view("wheel up")
+        # The vertical thumb dragged past the window's bottom edge: the bar
+        # keeps following the pointer outside the window, to the end.
+        track = height - 2 * BAR
+        thumb = max(track * height // PICTURE_HEIGHT, 8)
+        position = LINE - vy  # where the wheel left the vertical bar
+        thumb_top = BAR + (track - thumb) * position // (PICTURE_HEIGHT - height)
+        x = sx + width + BAR // 2
+        after = len(self.s.lines())
+        self.s.xdotool("mousemove", str(x), str(sy + thumb_top + thumb // 2))
+        self.s.xdotool("mousedown", "1")
+        self.s.xdotool("mousemove", str(x), str(sy + height // 2))
+        self.s.xdotool("mousemove", str(x), str(sy + height + 200))
+        self.s.xdotool("mouseup", "1")
+        self.wait_view_at(end, height - PICTURE_HEIGHT, after)
+        self.expect_view("thumb dragged to the end")
 
     def step_message_box(self):
         help_label = self.labels[4]
