@@ -40,8 +40,23 @@ gboolean OnDialogMapped(GtkWidget* dialog, GdkEvent*, gpointer) {
     return FALSE;
 }
 
+// The owner's window; for a box without an owner (a task-modal error box)
+// the program's active or first shown window, so the dialog still stands
+// above the program as GTK expects.
 GtkWindow* TopLevelWindow(HWND owner) {
-    return owner != nullptr ? GtkWindowOf(GetAncestor(owner, GA_ROOT)) : nullptr;
+    if (owner != nullptr) return GtkWindowOf(GetAncestor(owner, GA_ROOT));
+    GtkWindow* chosen = nullptr;
+    GList* windows = gtk_window_list_toplevels();
+    for (GList* node = windows; node != nullptr; node = node->next) {
+        GtkWindow* window = GTK_WINDOW(node->data);
+        if (gtk_window_get_window_type(window) != GTK_WINDOW_TOPLEVEL ||
+            !gtk_widget_get_visible(GTK_WIDGET(window))) {
+            continue;
+        }
+        if (chosen == nullptr || gtk_window_is_active(window)) chosen = window;
+    }
+    g_list_free(windows);
+    return chosen;
 }
 
 // Runs `dialog` until answered: the response (closing it answers

@@ -37,6 +37,7 @@ constexpr int kHeight = 800;
 enum Item { kOpen = 1, kExit = 3, kGrid = 5, kEffects = 9 };
 constexpr int kEffectCount = 49;
 constexpr int kAbout = kEffects + kEffectCount + 3;
+constexpr int kError = kAbout + 1;
 
 std::vector<std::string> MenuStrings() {
     std::vector<std::string> strings = {"&File",    "(",     "&Open picture...\tCtrl+O",
@@ -48,7 +49,7 @@ std::vector<std::string> MenuStrings() {
     for (int effect = 1; effect <= kEffectCount; ++effect) {
         strings.push_back("Effect " + std::to_string(effect));
     }
-    for (const char* tail : {")", "&Undo", "&Help", "(", "&About...", ")", ""}) {
+    for (const char* tail : {")", "&Undo", "&Help", "(", "&About...", "&Error...", ")", ""}) {
         strings.emplace_back(tail);
     }
     return strings;
@@ -151,6 +152,13 @@ void About(void*, KitObject*, int32_t) {
     std::printf("box %d\n", answer);
 }
 
+// A box without an owner, as the last-chance error handler shows one.
+void Error(void*, KitObject*, int32_t) {
+    const int answer =
+        MessageBoxA(nullptr, "Something failed.", "Error", MB_OK | MB_ICONERROR | MB_TASKMODAL);
+    std::printf("box %d\n", answer);
+}
+
 void Exit(void*, KitObject*, int32_t) {
     g_program.form->Close();
 }
@@ -173,9 +181,11 @@ void Build() {
     const ItemChosenEvent open{Open, nullptr};
     const ItemChosenEvent exit{Exit, nullptr};
     const ItemChosenEvent about{About, nullptr};
+    const ItemChosenEvent error{Error, nullptr};
     SetItemHandlers(g_program.menu, kOpen, {&open, 1});
     SetItemHandlers(g_program.menu, kExit, {&exit, 1});
     SetItemHandlers(g_program.menu, kAbout, {&about, 1});
+    SetItemHandlers(g_program.menu, kError, {&error, 1});
     SetItemAccelerator(g_program.menu, kOpen, PackAccelerator(FVIRTKEY | FCONTROL, 'O'));
     SetItemEnabled(g_program.menu, kEffects, false);
     g_program.dialog = NewFileChooser("Open picture", "", {});

@@ -502,6 +502,28 @@ class Checks:
         wait_until("the box to close", lambda: not self.s.visible_window("About the test"))
         self.expect_view("after the box")
 
+    def step_ownerless_box(self):
+        """A task-modal box without an owner: it stands above the program, and
+        Escape closes an OK-only box, answering OK."""
+        self.s.focus_main()
+        after = len(self.s.lines())
+        help_label = self.labels[4]
+        self.s.xdotool("key", "alt+h")
+        self.s.wait_for_screen("the Help menu", self.menu_open_below(help_label))
+        self.s.xdotool("key", "e")
+        box = wait_until("the error box", lambda: self.s.visible_window("Error"))
+        x, y, width, height = self.s.geometry(box)
+        mx, my, main_width, main_height = self.s.geometry(self.s.window)
+        if abs(x + width // 2 - (mx + main_width // 2)) > 2 or \
+                abs(y + height // 2 - (my + main_height // 2)) > 2:
+            raise Failure("the ownerless box is not placed over the program's window")
+        self.s.wait_for_screen("the error box to be drawn", lambda shot: luminance(
+            Session.pixel(shot, x + width // 2, y + 5)) > 200)
+        self.s.xdotool("key", "Escape")
+        self.s.wait_line("box 1", after)
+        wait_until("the box to close", lambda: not self.s.visible_window("Error"))
+        self.expect_view("after the error box")
+
     def step_close_by_frame(self):
         after = len(self.s.lines())
         subprocess.run([self.s.send_close, self.s.window], env=self.s.env, check=True,
@@ -567,6 +589,7 @@ def main():
                      checks.step_menus_by_mouse,
                      checks.step_scroll,
                      checks.step_message_box,
+                     checks.step_ownerless_box,
                      checks.step_close_by_frame):
             step()
         passed = True
