@@ -100,13 +100,11 @@ gboolean OnMotion(GtkWidget*, GdkEventMotion* event, gpointer data) {
     return TRUE;
 }
 
+// Whole notches only: the drawing area does not ask for smooth scrolling.
 gboolean OnScroll(GtkWidget*, GdkEventScroll* event, gpointer data) {
     int delta = 0;
     if (event->direction == GDK_SCROLL_UP) delta = WHEEL_DELTA;
     if (event->direction == GDK_SCROLL_DOWN) delta = -WHEEL_DELTA;
-    if (event->direction == GDK_SCROLL_SMOOTH) {
-        delta = static_cast<int>(-event->delta_y * WHEEL_DELTA);
-    }
     if (delta != 0) {
         backend::NativeMouseWheel(HwndOf(data), PointOf(event->x, event->y), delta,
                                   ModifiersOf(event->state));
