@@ -10,7 +10,8 @@ set(GLEAMKIT_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/Gleamkit)
 install(DIRECTORY base platform bitmap effects winkit
         DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/gleamkit
         FILES_MATCHING PATTERN "*.h"
-        PATTERN tests EXCLUDE)
+        PATTERN tests EXCLUDE
+        PATTERN gtk EXCLUDE)
 
 install(EXPORT GleamkitTargets NAMESPACE Gleamkit:: DESTINATION ${GLEAMKIT_CMAKE_DIR})
 configure_package_config_file(packaging/GleamkitConfig.cmake.in

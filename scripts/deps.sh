@@ -9,6 +9,8 @@ packages=(
     libpng-dev libjpeg-dev
     clang libclang-rt-dev
     imagemagick
+    # The GTK 3 backend, and the GUI tests' X server, input and screenshots.
+    libgtk-3-dev libx11-dev xvfb xdotool python3
 )
 
 missing=()
