@@ -1,0 +1,137 @@
+// The rows of the command table, one per menu item, and the run that wraps
+// them. Each row's call passes exactly the program's fixed arguments: byte
+// parameters as bytes, decimal fractions as the nearest extended-precision
+// value (the L literals), colours as 0x00BBGGRR.
+#include "app/commands/command_table.h"
+
+#include <algorithm>
+#include <limits>
+#include <memory>
+
+#include "base/error.h"
+#include "effects/effects.h"
+
+namespace gleamkit::app {
+
+namespace {
+
+using bitmap::PixelBitmap;
+using P = const CommandPictures&;
+using K = CommandKind;
+
+// "Strecth" resamples with row 5 of the filter table, Lanczos3 of support 3.
+void StretchLanczos3(PixelBitmap& source, PixelBitmap& destination) {
+    const fx::FilterEntry& row = fx::ResamplingFilters[5];
+    fx::Stretch(source, destination, row.Kernel, row.Support);
+}
+
+// The table proper. Kept sorted by index; FindCommand relies on it.
+// clang-format off
+constexpr Command kCommands[] = {
+    {6, "Add color noise", "AddColorNoise(W, Amount 100)", K::Plain, [](P p) { fx::AddColorNoise(p.work, 100); }},
+    {7, "Add mono noise", "AddMonoNoise(W, Amount 100)", K::Plain, [](P p) { fx::AddMonoNoise(p.work, 100); }},
+    {8, "AntiAliasing", "AntiAliasing(W)", K::Plain, [](P p) { fx::AntiAliasing(p.work); }},
+    {15, "Contrast", "Contrast(W, Amount 100)", K::Plain, [](P p) { fx::Contrast(p.work, 100); }},
+    {17, "Convolve > Convolve E", "Convolve(W, kernel index 0, border method 0)", K::Plain, [](P p) { fx::Convolve(p.work, 0, 0); }},
+    {18, "Convolve > Convolve I", "Convolve(W, kernel index 1, border method 1)", K::Plain, [](P p) { fx::Convolve(p.work, 1, 1); }},
+    {19, "Convolve > Convolve M", "Convolve(W, kernel index 2, border method 2)", K::Plain, [](P p) { fx::Convolve(p.work, 2, 2); }},
+    {20, "Darkness", "Darkness(W, Amount 100)", K::Plain, [](P p) { fx::Darkness(p.work, 100); }},
+    {22, "Exclude color", "ExcludeColor(W, colour of W at (10, 10))", K::Plain, [](P p) { fx::ExcludeColor(p.work, p.work.PixelAt(10, 10)); }},
+    {23, "Extract color", "ExtractColor(W, colour 0xFF0000)", K::Plain, [](P p) { fx::ExtractColor(p.work, 0xFF0000); }},
+    {25, "Filter > Red", "FilterRed(W, low 10, high 200)", K::Plain, [](P p) { fx::FilterRed(p.work, 10, 200); }},
+    {26, "Filter > Green", "FilterGreen(W, low 10, high 200)", K::Plain, [](P p) { fx::FilterGreen(p.work, 10, 200); }},
+    {27, "Filter > Blue", "FilterBlue(W, low 10, high 200)", K::Plain, [](P p) { fx::FilterBlue(p.work, 10, 200); }},
+    {29, "Filter > X Red", "FilterXRed(W, low 10, high 200)", K::Plain, [](P p) { fx::FilterXRed(p.work, 10, 200); }},
+    {30, "Filter > X Green", "FilterXGreen(W, low 10, high 200)", K::Plain, [](P p) { fx::FilterXGreen(p.work, 10, 200); }},
+    {31, "Filter > X Blue", "FilterXBlue(W, low 10, high 200)", K::Plain, [](P p) { fx::FilterXBlue(p.work, 10, 200); }},
+    {32, "Fish eye", "FishEye(copy, W, Amount 0.51)", K::Copy, [](P p) { fx::FishEye(*p.copy, p.work, 0.51L); }},
+    {37, "Gaussian blur", "GaussianBlur(W, Amount 1)", K::Plain, [](P p) { fx::GaussianBlur(p.work, 1); }},
+    {38, "Convert to grayscale", "ConvertToGrayscale(W)", K::Plain, [](P p) { fx::ConvertToGrayscale(p.work); }},
+    {41, "Invert", "Invert(W)", K::Plain, [](P p) { fx::Invert(p.work); }},
+    {43, "Keep > Red", "KeepRed(W, factor 0.8)", K::Plain, [](P p) { fx::KeepRed(p.work, 0.8L); }},
+    {44, "Keep > Green", "KeepGreen(W, factor 0.8)", K::Plain, [](P p) { fx::KeepGreen(p.work, 0.8L); }},
+    {45, "Keep > Blue", "KeepBlue(W, factor 0.8)", K::Plain, [](P p) { fx::KeepBlue(p.work, 0.8L); }},
+    {46, "Lightness", "Lightness(W, Amount 100)", K::Plain, [](P p) { fx::Lightness(p.work, 100); }},
+    {47, "Make seamless clip", "MakeSeamlessClip(W, Seam 5)", K::Plain, [](P p) { fx::MakeSeamlessClip(p.work, 5); }},
+    {49, "Marble > Marble 1", "Marble1(copy, W, Scale 3, Turbulence 3.0)", K::Copy, [](P p) { fx::Marble1(*p.copy, p.work, 3, 3.0L); }},
+    {50, "Marble > Marble 2", "Marble2(copy, W, Scale 2, Turbulence 2.0)", K::Copy, [](P p) { fx::Marble2(*p.copy, p.work, 2, 2.0L); }},
+    {51, "Marble > Marble 3", "Marble3(copy, W, Scale 3, Turbulence 3.0)", K::Copy, [](P p) { fx::Marble3(*p.copy, p.work, 3, 3.0L); }},
+    {52, "Marble > Marble 4", "Marble4(copy, W, Scale 3, Turbulence 3.0)", K::Copy, [](P p) { fx::Marble4(*p.copy, p.work, 3, 3.0L); }},
+    {53, "Marble > Marble 5", "Marble5(copy, W, Scale 3, Turbulence 3.0)", K::Copy, [](P p) { fx::Marble5(*p.copy, p.work, 3, 3.0L); }},
+    {54, "Marble > Marble 6", "Marble6(copy, W, Scale 3, Turbulence 3.0)", K::Copy, [](P p) { fx::Marble6(*p.copy, p.work, 3, 3.0L); }},
+    {55, "Marble > Marble 7", "Marble7(copy, W, Scale 4, Turbulence 4.0)", K::Copy, [](P p) { fx::Marble7(*p.copy, p.work, 4, 4.0L); }},
+    {56, "Marble > Marble 8", "Marble8(copy, W, Scale 3, Turbulence 3.0)", K::Copy, [](P p) { fx::Marble8(*p.copy, p.work, 3, 3.0L); }},
+    {61, "Mosaic", "Mosaic(W, Size 4)", K::Plain, [](P p) { fx::Mosaic(p.work, 4); }},
+    {63, "Posterize", "Posterize(copy, W, amount 20)", K::Copy, [](P p) { fx::Posterize(*p.copy, p.work, 20); }},
+    {71, "Saturation", "Saturation(W, Amount 128)", K::Plain, [](P p) { fx::Saturation(p.work, 128); }},
+    {82, "Smooth > Resize", "SmoothResize(copy, W)", K::Copy, [](P p) { fx::SmoothResize(*p.copy, p.work); }},
+    {83, "Smooth > Rotate", "SmoothRotate(copy, W, cx 0, cy 0, Angle 33.0)", K::Copy, [](P p) { fx::SmoothRotate(*p.copy, p.work, 0, 0, 33.0L); }},
+    {84, "Solarize", "Solarize(copy, W, threshold 100)", K::Copy, [](P p) { fx::Solarize(*p.copy, p.work, 100); }},
+    {86, "Split > Blur", "SplitBlur(W, Amount 33)", K::Plain, [](P p) { fx::SplitBlur(p.work, 33); }},
+    {87, "Split > Light", "SplitLight(W, Amount 3)", K::Plain, [](P p) { fx::SplitLight(p.work, 3); }},
+    {89, "Spray", "Spray(W, Amount 16)", K::Plain, [](P p) { fx::Spray(p.work, 16); }},
+    {90, "Squeeze horizontal", "SqueezeHorizontal(copy, W, Amount 32, Style 10)", K::Copy, [](P p) { fx::SqueezeHorizontal(*p.copy, p.work, 32, 10); }},
+    {91, "Strecth", "Stretch(W, doubled 2W x 2H, Lanczos3, support 3.0)", K::Doubled, [](P p) { StretchLanczos3(p.work, *p.doubled); }},
+    {95, "Tile", "Tile(copy, W, Amount 8)", K::Copy, [](P p) { fx::Tile(*p.copy, p.work, 8); }},
+    {98, "Twist", "Twist(copy, W, Amount 33)", K::Copy, [](P p) { fx::Twist(*p.copy, p.work, 33); }},
+    {99, "Wave", "Wave(W, Amount 32, Modulation 16, Style 0)", K::Plain, [](P p) { fx::Wave(p.work, 32, 16, 0); }},
+};
+// clang-format on
+
+// FIXME: the rows of the second half of the library (relief, flips, mirrors,
+// shadows, opaque, shakes, ripples, triangles, compositions, seamless,
+// texturize, buttons, masks, spot light) join once those operations exist.
+
+constexpr bool SortedByIndex() {
+    for (size_t i = 1; i < std::size(kCommands); ++i)
+        if (kCommands[i - 1].index >= kCommands[i].index) return false;
+    return true;
+}
+static_assert(SortedByIndex());
+
+struct PictureFree {
+    void operator()(PixelBitmap* picture) const { Free(picture); }
+};
+using Temporary = std::unique_ptr<PixelBitmap, PictureFree>;
+
+Temporary CopyOf(PixelBitmap& picture) {
+    Temporary copy(bitmap::NewPixelBitmap(0, 0));
+    copy->Assign(&picture);
+    return copy;
+}
+
+// A picture twice the working picture's size; refused when a side would not
+// fit a picture's signed 32-bit size.
+Temporary DoubledOf(const PixelBitmap& picture) {
+    const int64_t width = int64_t{2} * picture.Width();
+    const int64_t height = int64_t{2} * picture.Height();
+    constexpr int64_t kLimit = std::numeric_limits<int32_t>::max();
+    if (width > kLimit || height > kLimit) throw Error("Picture too large to stretch");
+    return Temporary(
+        bitmap::NewPixelBitmap(static_cast<int32_t>(width), static_cast<int32_t>(height)));
+}
+
+} // namespace
+
+std::span<const Command> Commands() {
+    return kCommands;
+}
+
+const Command* FindCommand(int32_t index) {
+    const auto found = std::lower_bound(
+        std::begin(kCommands), std::end(kCommands), index,
+        [](const Command& command, int32_t wanted) { return command.index < wanted; });
+    return found != std::end(kCommands) && found->index == index ? found : nullptr;
+}
+
+void ApplyCommand(const Command& command, PixelBitmap& work, PixelBitmap* second) {
+    Temporary copy;
+    Temporary doubled;
+    if (command.kind == CommandKind::Copy || command.kind == CommandKind::SecondPicture)
+        copy = CopyOf(work);
+    if (command.kind == CommandKind::Doubled) doubled = DoubledOf(work);
+    command.run({work, copy.get(), second, doubled.get()});
+    if (doubled) work.Assign(doubled.get());
+}
+
+} // namespace gleamkit::app
