@@ -24,6 +24,7 @@ constexpr const char* kUsage =
     "       gleamfx convert IN OUT\n"
     "       gleamfx sample OUT [WxH]\n"
     "       gleamfx apply [options] IN OUT OP [ARG...]\n"
+    "       gleamfx command [--second FILE] [--seed N] [--utc-time T] IN OUT INDEX\n"
     "options: --second FILE   --seed N   --utc-time HH:MM:SS.mmm   --repeat N   --time\n";
 
 // Larger sample pictures are refused: the file would pass what the bitmap
@@ -83,6 +84,8 @@ int List(std::ostream& out) {
         text.erase(text.find_last_not_of(' ') + 1);
         out << text << '\n';
     }
+    out << "\nmenu commands (gleamfx command IN OUT INDEX):\n";
+    ListCommands(out);
     return kExitOk;
 }
 
@@ -174,7 +177,8 @@ int Dispatch(std::span<const std::string> args, std::ostream& out, std::ostream&
     const std::string& command = args[0];
     const std::span<const std::string> rest = args.subspan(1);
     if (command == "help" || command == "--help" || command == "-h") {
-        out << kUsage;
+        out << kUsage << "\nmenu commands (INDEX):\n";
+        ListCommands(out);
         return kExitOk;
     }
     if (command == "list") return rest.empty() ? List(out) : UsageError(err, "list takes nothing");
@@ -182,6 +186,7 @@ int Dispatch(std::span<const std::string> args, std::ostream& out, std::ostream&
     if (command == "convert") return Convert(rest, err);
     if (command == "sample") return Sample(rest, err);
     if (command == "apply") return RunApply(rest, err);
+    if (command == "command") return RunCommand(rest, err);
     return UsageError(err, "unknown command '" + command + "'");
 }
 
