@@ -15,6 +15,9 @@ mkdir -p out
 "$fx" sample out/sample-640x480.bmp 640x480
 "$fx" sample out/sample-1920x1080.bmp 1920x1080
 "$fx" sample out/sample-333x77.bmp 333x77
+"$fx" sample out/sample-8bit-800x600.bmp 800x600 8
+"$fx" sample out/sample-4bit-320x240.bmp 320x240 4
+"$fx" sample out/sample-16bit-500x400.bmp 500x400 16
 "$fx" sample out/second-400x300.bmp 400x300
 
 display_reachable() {

@@ -12,6 +12,7 @@
 
 #include "effects/registry.h"
 #include "tools/gleamfx/bmp_writer.h"
+#include "tools/gleamfx/depth_writer.h"
 #include "tools/sample/sample_picture.h"
 
 namespace gleamkit::tools {
@@ -22,7 +23,7 @@ constexpr const char* kUsage =
     "usage: gleamfx list\n"
     "       gleamfx info FILE\n"
     "       gleamfx convert IN OUT\n"
-    "       gleamfx sample OUT [WxH]\n"
+    "       gleamfx sample OUT [WxH] [BITS]\n"
     "       gleamfx apply [options] IN OUT OP [ARG...]\n"
     "       gleamfx command [--second FILE] [--seed N] [--utc-time T] IN OUT INDEX\n"
     "options: --second FILE   --seed N   --utc-time HH:MM:SS.mmm   --repeat N   --time\n";
@@ -161,15 +162,23 @@ bool ParseSize(std::string_view text, int32_t& width, int32_t& height) {
 }
 
 int Sample(std::span<const std::string> args, std::ostream& err) {
-    if (args.empty() || args.size() > 2) return UsageError(err, "sample takes OUT and [WxH]");
+    if (args.empty() || args.size() > 3)
+        return UsageError(err, "sample takes OUT, [WxH] and [BITS]");
     int32_t width = kDefaultSampleWidth;
     int32_t height = kDefaultSampleHeight;
-    if (args.size() == 2 && !ParseSize(args[1], width, height)) {
+    if (args.size() >= 2 && !ParseSize(args[1], width, height)) {
         return UsageError(err, "size '" + args[1] + "' is not WxH with sides 1 to " +
                                    std::to_string(kMaxSampleSide));
     }
+    int32_t bits = 24;
+    if (args.size() == 3 && (!ParseSide(args[2], bits) || !IsWritableDepth(bits)))
+        return UsageError(err, "depth '" + args[2] + "' is not 1, 4, 8, 16, 24 or 32");
     PictureHolder picture(NewSamplePicture(width, height));
-    return Write(*picture, args[0], err);
+    if (bits == 24) return Write(*picture, args[0], err);
+    std::string reason;
+    if (!WriteBmpInDepth(*picture, bits, args[0], reason))
+        return Failure(err, args[0] + ": " + reason);
+    return kExitOk;
 }
 
 int Dispatch(std::span<const std::string> args, std::ostream& out, std::ostream& err) {

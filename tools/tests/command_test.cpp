@@ -129,5 +129,35 @@ TEST_F(CommandTest, RefusesWhatIsNoMenuCommandAndReportsUnreadableFiles) {
     EXPECT_FALSE(fs::exists(out));
 }
 
+// Sample files in every depth read back in that layout with the sample's
+// colours, up to what the depth can hold: exact at 24 and 32 bits, and the
+// palette's own colours at 8 bits (the colour bars are palette colours).
+TEST_F(CommandTest, SampleWritesEveryDepthTheReaderTakes) {
+    const struct {
+        const char* bits;
+        bitmap::BitmapLayout layout;
+    } kDepths[] = {{"1", bitmap::BitmapLayout::Bits1},   {"4", bitmap::BitmapLayout::Bits4},
+                   {"8", bitmap::BitmapLayout::Bits8},   {"16", bitmap::BitmapLayout::Bits16},
+                   {"24", bitmap::BitmapLayout::Bits24}, {"32", bitmap::BitmapLayout::Bits32}};
+    PictureHolder sample(NewSamplePicture(37, 21));
+    for (const auto& depth : kDepths) {
+        const std::string path = PathOf(std::string("d") + depth.bits + ".bmp");
+        ASSERT_EQ(Gleamfx({"sample", path, "37x21", depth.bits}).status, kExitOk) << depth.bits;
+        PictureHolder back = LoadPicture(path);
+        ASSERT_TRUE(back) << depth.bits;
+        EXPECT_EQ(back->Layout(), depth.layout) << depth.bits;
+        EXPECT_EQ(back->Width(), 37);
+        EXPECT_EQ(back->Height(), 21);
+        PictureHolder converted(bitmap::NewPixelBitmap(0, 0));
+        converted->Assign(sample.get());
+        converted->SetLayout(depth.layout);
+        for (int32_t y = 0; y < 21; ++y)
+            for (int32_t x = 0; x < 37; ++x)
+                ASSERT_EQ(back->PixelAt(x, y), converted->PixelAt(x, y)) << depth.bits;
+    }
+    EXPECT_EQ(Gleamfx({"sample", PathOf("x.bmp"), "8x8", "7"}).status, kExitUsage);
+    EXPECT_EQ(Gleamfx({"sample", PathOf("x.bmp"), "8x8", "24", "1"}).status, kExitUsage);
+}
+
 } // namespace
 } // namespace gleamkit::tools
