@@ -35,16 +35,6 @@ size_t RowBytes(const PixelBitmap& picture) {
     return 3 * static_cast<size_t>(picture.Width());
 }
 
-// The low 8 bits of Round(x), with Round giving a 64-bit integer as the
-// processor's conversion does. Outside the 64-bit range (and for NaN) that
-// conversion yields its "integer indefinite" value 0x8000000000000000, whose
-// low byte is 0.
-uint8_t LowByteOfRound(long double x) {
-    const long double rounded = std::nearbyintl(x);
-    if (!(rounded >= -9223372036854775808.0L && rounded < 9223372036854775808.0L)) return 0;
-    return static_cast<uint8_t>(static_cast<uint64_t>(static_cast<int64_t>(rounded)));
-}
-
 enum class OtherChannels { Clear, Keep };
 
 // Maps one channel of every pixel through `table`; the other two channels are

@@ -43,6 +43,11 @@ constexpr int32_t Max(int32_t a, int32_t b) {
 int32_t Round(long double x);
 // Toward zero, saturating as Round.
 int32_t Trunc(long double x);
+// The low 8 bits of Round(x) taken as a 64-bit integer, as a byte store of
+// the processor's 64-bit conversion gives them: beyond the 64-bit range, and
+// for NaN, that conversion yields 0x8000000000000000, whose low byte is 0.
+// Used where a rounded value is stored in a byte unclamped.
+uint8_t LowByteOfRound(long double x);
 // Trunc, minus 1 when x has a negative fractional part (saturating).
 int32_t Floor(long double x);
 // Trunc, plus 1 when x has a positive fractional part (saturating).

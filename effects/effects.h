@@ -18,4 +18,8 @@
 #include "effects/marble.h"
 #include "effects/convolution.h"
 #include "effects/channel_tone.h"
+#include "effects/shake_ripple.h"
+#include "effects/composition.h"
+#include "effects/seamless_texture.h"
+#include "effects/button_mask.h"
 #include "effects/registry.h"

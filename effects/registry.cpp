@@ -28,6 +28,10 @@ std::vector<Operation> JoinFamilies() {
              MarbleOperations,
              ConvolutionOperations,
              ChannelToneOperations,
+             ShakeRippleOperations,
+             CompositionOperations,
+             SeamlessTextureOperations,
+             ButtonMaskOperations,
          }) {
         std::vector<Operation> rows = family();
         for (Operation& row : rows) all.push_back(std::move(row));
