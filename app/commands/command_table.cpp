@@ -19,6 +19,12 @@ using bitmap::PixelBitmap;
 using P = const CommandPictures&;
 using K = CommandKind;
 
+// "Spot light" lights the area from a quarter to a half of each side.
+Rect SpotArea(PixelBitmap& picture) {
+    return MakeRect(picture.Width() / 4, picture.Height() / 4, picture.Width() / 2,
+                    picture.Height() / 2);
+}
+
 // "Strecth" resamples with row 5 of the filter table, Lanczos3 of support 3.
 void StretchLanczos3(PixelBitmap& source, PixelBitmap& destination) {
     const fx::FilterEntry& row = fx::ResamplingFilters[5];
@@ -31,6 +37,11 @@ constexpr Command kCommands[] = {
     {6, "Add color noise", "AddColorNoise(W, Amount 100)", K::Plain, [](P p) { fx::AddColorNoise(p.work, 100); }},
     {7, "Add mono noise", "AddMonoNoise(W, Amount 100)", K::Plain, [](P p) { fx::AddMonoNoise(p.work, 100); }},
     {8, "AntiAliasing", "AntiAliasing(W)", K::Plain, [](P p) { fx::AntiAliasing(p.work); }},
+    {9, "Blend", "Blend(copy, second, W, amount 0.333)", K::SecondPicture, [](P p) { fx::Blend(*p.copy, *p.second, p.work, 0.333L); }},
+    {10, "Button", "Button(W, border 10, amount 100)", K::Plain, [](P p) { fx::Button(p.work, 10, 100); }},
+    {12, "Oval button > Rimmed", "OvalButton(W, border 10, amount 100, style 0)", K::Plain, [](P p) { fx::OvalButton(p.work, 10, 100, 0); }},
+    {13, "Oval button > Round", "OvalButton(W, border 10, amount 100, style 1)", K::Plain, [](P p) { fx::OvalButton(p.work, 10, 100, 1); }},
+    {14, "Oval button > Double round", "OvalButton(W, border 10, amount 100, style 2)", K::Plain, [](P p) { fx::OvalButton(p.work, 10, 100, 2); }},
     {15, "Contrast", "Contrast(W, Amount 100)", K::Plain, [](P p) { fx::Contrast(p.work, 100); }},
     {17, "Convolve > Convolve E", "Convolve(W, kernel index 0, border method 0)", K::Plain, [](P p) { fx::Convolve(p.work, 0, 0); }},
     {18, "Convolve > Convolve I", "Convolve(W, kernel index 1, border method 1)", K::Plain, [](P p) { fx::Convolve(p.work, 1, 1); }},
@@ -45,8 +56,10 @@ constexpr Command kCommands[] = {
     {30, "Filter > X Green", "FilterXGreen(W, low 10, high 200)", K::Plain, [](P p) { fx::FilterXGreen(p.work, 10, 200); }},
     {31, "Filter > X Blue", "FilterXBlue(W, low 10, high 200)", K::Plain, [](P p) { fx::FilterXBlue(p.work, 10, 200); }},
     {32, "Fish eye", "FishEye(copy, W, Amount 0.51)", K::Copy, [](P p) { fx::FishEye(*p.copy, p.work, 0.51L); }},
+    {36, "FoldRight", "FoldRight(copy, second, W, amount 0.33)", K::SecondPicture, [](P p) { fx::FoldRight(*p.copy, *p.second, p.work, 0.33L); }},
     {37, "Gaussian blur", "GaussianBlur(W, Amount 1)", K::Plain, [](P p) { fx::GaussianBlur(p.work, 1); }},
     {38, "Convert to grayscale", "ConvertToGrayscale(W)", K::Plain, [](P p) { fx::ConvertToGrayscale(p.work); }},
+    {39, "Grow", "Grow(copy, second, W, amount 0.33, x 10, y 10)", K::SecondPicture, [](P p) { fx::Grow(*p.copy, *p.second, p.work, 0.33L, 10, 10); }},
     {41, "Invert", "Invert(W)", K::Plain, [](P p) { fx::Invert(p.work); }},
     {43, "Keep > Red", "KeepRed(W, factor 0.8)", K::Plain, [](P p) { fx::KeepRed(p.work, 0.8L); }},
     {44, "Keep > Green", "KeepGreen(W, factor 0.8)", K::Plain, [](P p) { fx::KeepGreen(p.work, 0.8L); }},
@@ -61,26 +74,37 @@ constexpr Command kCommands[] = {
     {54, "Marble > Marble 6", "Marble6(copy, W, Scale 3, Turbulence 3.0)", K::Copy, [](P p) { fx::Marble6(*p.copy, p.work, 3, 3.0L); }},
     {55, "Marble > Marble 7", "Marble7(copy, W, Scale 4, Turbulence 4.0)", K::Copy, [](P p) { fx::Marble7(*p.copy, p.work, 4, 4.0L); }},
     {56, "Marble > Marble 8", "Marble8(copy, W, Scale 3, Turbulence 3.0)", K::Copy, [](P p) { fx::Marble8(*p.copy, p.work, 3, 3.0L); }},
+    {57, "Mask oval", "MaskOval(W, colour 0xFFFFFF)", K::Plain, [](P p) { fx::MaskOval(p.work, 0xFFFFFF); }},
     {61, "Mosaic", "Mosaic(W, Size 4)", K::Plain, [](P p) { fx::Mosaic(p.work, 4); }},
+    {62, "Plasma", "Plasma(second, copy, W, scale 10.0, turbulence 22.0)", K::SecondPicture, [](P p) { fx::Plasma(*p.second, *p.copy, p.work, 10.0L, 22.0L); }},
     {63, "Posterize", "Posterize(copy, W, amount 20)", K::Copy, [](P p) { fx::Posterize(*p.copy, p.work, 20); }},
+    {68, "Ripple > Tooth", "RippleTooth(W, amount 33)", K::Plain, [](P p) { fx::RippleTooth(p.work, 33); }},
+    {69, "Ripple > Triangle", "RippleTriangle(W, amount 33)", K::Plain, [](P p) { fx::RippleTriangle(p.work, 33); }},
+    {70, "Ripple > Random", "RippleRandom(W, amount 33)", K::Plain, [](P p) { fx::RippleRandom(p.work, 33); }},
     {71, "Saturation", "Saturation(W, Amount 128)", K::Plain, [](P p) { fx::Saturation(p.work, 128); }},
+    {72, "Seamless", "Seamless(W, depth 32)", K::Plain, [](P p) { fx::Seamless(p.work, 32); }},
+    {79, "Shake > Vertical", "ShakeVertical(copy, W, factor 0.1)", K::Copy, [](P p) { fx::ShakeVertical(*p.copy, p.work, 0.1L); }},
+    {80, "Shake > Horizontal", "ShakeHorizontal(copy, W, factor 0.1)", K::Copy, [](P p) { fx::ShakeHorizontal(*p.copy, p.work, 0.1L); }},
     {82, "Smooth > Resize", "SmoothResize(copy, W)", K::Copy, [](P p) { fx::SmoothResize(*p.copy, p.work); }},
     {83, "Smooth > Rotate", "SmoothRotate(copy, W, cx 0, cy 0, Angle 33.0)", K::Copy, [](P p) { fx::SmoothRotate(*p.copy, p.work, 0, 0, 33.0L); }},
     {84, "Solarize", "Solarize(copy, W, threshold 100)", K::Copy, [](P p) { fx::Solarize(*p.copy, p.work, 100); }},
     {86, "Split > Blur", "SplitBlur(W, Amount 33)", K::Plain, [](P p) { fx::SplitBlur(p.work, 33); }},
     {87, "Split > Light", "SplitLight(W, Amount 3)", K::Plain, [](P p) { fx::SplitLight(p.work, 3); }},
+    {88, "Spot light", "SpotLight(W, amount -50, area W/4, H/4, W/2, H/2)", K::Plain, [](P p) { fx::SpotLight(p.work, -50, SpotArea(p.work)); }},
     {89, "Spray", "Spray(W, Amount 16)", K::Plain, [](P p) { fx::Spray(p.work, 16); }},
     {90, "Squeeze horizontal", "SqueezeHorizontal(copy, W, Amount 32, Style 10)", K::Copy, [](P p) { fx::SqueezeHorizontal(*p.copy, p.work, 32, 10); }},
     {91, "Strecth", "Stretch(W, doubled 2W x 2H, Lanczos3, support 3.0)", K::Doubled, [](P p) { StretchLanczos3(p.work, *p.doubled); }},
+    {93, "Texturize > Overlap", "TexturizeOverlap(W, amount 64)", K::Plain, [](P p) { fx::TexturizeOverlap(p.work, 64); }},
+    {94, "Texturize > Tile", "TexturizeTile(W, amount 64)", K::Plain, [](P p) { fx::TexturizeTile(p.work, 64); }},
     {95, "Tile", "Tile(copy, W, Amount 8)", K::Copy, [](P p) { fx::Tile(*p.copy, p.work, 8); }},
+    {97, "Triangles", "Triangles(W, amount 32)", K::Plain, [](P p) { fx::Triangles(p.work, 32); }},
     {98, "Twist", "Twist(copy, W, Amount 33)", K::Copy, [](P p) { fx::Twist(*p.copy, p.work, 33); }},
     {99, "Wave", "Wave(W, Amount 32, Modulation 16, Style 0)", K::Plain, [](P p) { fx::Wave(p.work, 32, 16, 0); }},
 };
 // clang-format on
 
-// FIXME: the rows of the second half of the library (relief, flips, mirrors,
-// shadows, opaque, shakes, ripples, triangles, compositions, seamless,
-// texturize, buttons, masks, spot light) join once those operations exist.
+// FIXME: the rows of relief, trace, flips, mirrors, shadows and opaque
+// patterns join once those operations exist.
 
 constexpr bool SortedByIndex() {
     for (size_t i = 1; i < std::size(kCommands); ++i)

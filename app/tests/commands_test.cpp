@@ -4,8 +4,11 @@
 #include "app_test_support.h"
 
 #include <cstdlib>
+#include <fstream>
 
 #include "app/commands/command_table.h"
+#include "effects/button_mask.h"
+#include "effects/composition.h"
 #include "effects/marble.h"
 
 namespace gleamkit::app {
@@ -74,6 +77,69 @@ TEST_F(CommandsTest, MarbleItemsPassTheirScaleAndTurbulence) {
         EXPECT_TRUE(SamePicture(*viaCommand, *direct)) << "Marble " << row.index - 48;
     }
     Free(m_record->Form);
+}
+
+TEST_F(CommandsTest, SpotLightOnAHundredBySixtyLightsTwentyFiveFifteenToFiftyThirty) {
+    PictureHolder viaCommand(tools::NewSamplePicture(100, 60));
+    PictureHolder direct(tools::NewSamplePicture(100, 60));
+    ApplyCommand(*FindCommand(88), *viaCommand, nullptr);
+    fx::SpotLight(*direct, -50, MakeRect(25, 15, 50, 30));
+    EXPECT_TRUE(SamePicture(*viaCommand, *direct));
+    Free(m_record->Form);
+}
+
+TEST_F(CommandsTest, BlendAsksForTheSecondPictureAndCombinesBoth) {
+    const std::string second = SampleFile("second.bmp", 50, 70);
+    headless::QueueFileDialogAnswer(SampleFile("first.bmp", 40, 30));
+    headless::QueueFileDialogAnswer(second);
+    PictureHolder expected;
+    headless::QueueIdleAction([] { headless::PressKey('O', headless::kModControl); });
+    headless::QueueIdleAction([&, this] {
+        expected = Snapshot();
+        PictureHolder copy = Snapshot();
+        PictureHolder other = tools::LoadPicture(second);
+        fx::Blend(*copy, *other, *expected, 0.333L);
+        EXPECT_TRUE(headless::PickMenuItem(Window(), {"Effects", "Blend"}));
+    });
+    headless::QueueIdleAction([&, this] {
+        EXPECT_EQ(headless::ShownFileDialogs().size(), 2u);
+        EXPECT_TRUE(SamePicture(*WorkBitmap, *expected));
+        EXPECT_TRUE(Enabled(kItemUndo));
+        EXPECT_EQ(ViewShows(*WorkBitmap), "");
+    });
+    RunProgram();
+}
+
+// For each of the four compositions: a cancelled dialog and an unreadable
+// second file change nothing, and only the unreadable file is told.
+TEST_F(CommandsTest, SecondPictureCommandsChangeNothingWithoutASecondPicture) {
+    std::ofstream(PathOf("words.bmp")) << "not a picture";
+    headless::QueueFileDialogAnswer(SampleFile("first.bmp", 40, 30));
+    PictureHolder shown;
+    headless::QueueIdleAction([] { headless::PressKey('O', headless::kModControl); });
+    headless::QueueIdleAction([&] { shown = Snapshot(); });
+    for (const char* caption : {"Blend", "FoldRight", "Grow", "Plasma"}) {
+        headless::QueueIdleAction([this, caption] {
+            headless::QueueFileDialogCancel();
+            EXPECT_TRUE(headless::PickMenuItem(Window(), {"Effects", caption}));
+        });
+        headless::QueueIdleAction([this, caption] {
+            headless::QueueFileDialogAnswer(PathOf("words.bmp"));
+            EXPECT_TRUE(headless::PickMenuItem(Window(), {"Effects", caption}));
+        });
+        headless::QueueIdleAction([&, this, caption] {
+            SCOPED_TRACE(caption);
+            EXPECT_TRUE(SamePicture(*WorkBitmap, *shown));
+            EXPECT_TRUE(UndoBitmap->Empty());
+            EXPECT_FALSE(Enabled(kItemUndo));
+            ASSERT_FALSE(headless::ShownMessageBoxes().empty());
+            EXPECT_EQ(headless::ShownMessageBoxes().back().text,
+                      "Cannot read \"" + PathOf("words.bmp") + "\": not a bitmap file.");
+        });
+    }
+    RunProgram();
+    EXPECT_EQ(headless::ShownMessageBoxes().size(), 4u);
+    EXPECT_EQ(headless::ShownFileDialogs().size(), 9u);
 }
 
 // Without scripted input the headless program's loop ends at once: the
