@@ -18,6 +18,8 @@
 #include "effects/marble.h"
 #include "effects/convolution.h"
 #include "effects/channel_tone.h"
+#include "effects/relief_trace.h"
+#include "effects/flip_shadow.h"
 #include "effects/shake_ripple.h"
 #include "effects/composition.h"
 #include "effects/seamless_texture.h"

@@ -19,6 +19,8 @@ std::vector<Operation> WaveSqueezeOperations();
 std::vector<Operation> MarbleOperations();
 std::vector<Operation> ConvolutionOperations();
 std::vector<Operation> ChannelToneOperations();
+std::vector<Operation> ReliefTraceOperations();
+std::vector<Operation> FlipShadowOperations();
 std::vector<Operation> ShakeRippleOperations();
 std::vector<Operation> CompositionOperations();
 std::vector<Operation> SeamlessTextureOperations();

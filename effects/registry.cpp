@@ -28,6 +28,8 @@ std::vector<Operation> JoinFamilies() {
              MarbleOperations,
              ConvolutionOperations,
              ChannelToneOperations,
+             ReliefTraceOperations,
+             FlipShadowOperations,
              ShakeRippleOperations,
              CompositionOperations,
              SeamlessTextureOperations,
