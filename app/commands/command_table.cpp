@@ -47,6 +47,7 @@ constexpr Command kCommands[] = {
     {18, "Convolve > Convolve I", "Convolve(W, kernel index 1, border method 1)", K::Plain, [](P p) { fx::Convolve(p.work, 1, 1); }},
     {19, "Convolve > Convolve M", "Convolve(W, kernel index 2, border method 2)", K::Plain, [](P p) { fx::Convolve(p.work, 2, 2); }},
     {20, "Darkness", "Darkness(W, Amount 100)", K::Plain, [](P p) { fx::Darkness(p.work, 100); }},
+    {21, "Embossing", "Embossing(W)", K::Plain, [](P p) { fx::Embossing(p.work); }},
     {22, "Exclude color", "ExcludeColor(W, colour of W at (10, 10))", K::Plain, [](P p) { fx::ExcludeColor(p.work, p.work.PixelAt(10, 10)); }},
     {23, "Extract color", "ExtractColor(W, colour 0xFF0000)", K::Plain, [](P p) { fx::ExtractColor(p.work, 0xFF0000); }},
     {25, "Filter > Red", "FilterRed(W, low 10, high 200)", K::Plain, [](P p) { fx::FilterRed(p.work, 10, 200); }},
@@ -56,10 +57,13 @@ constexpr Command kCommands[] = {
     {30, "Filter > X Green", "FilterXGreen(W, low 10, high 200)", K::Plain, [](P p) { fx::FilterXGreen(p.work, 10, 200); }},
     {31, "Filter > X Blue", "FilterXBlue(W, low 10, high 200)", K::Plain, [](P p) { fx::FilterXBlue(p.work, 10, 200); }},
     {32, "Fish eye", "FishEye(copy, W, Amount 0.51)", K::Copy, [](P p) { fx::FishEye(*p.copy, p.work, 0.51L); }},
+    {34, "Flip > Vertical", "FlipVertical(W)", K::Plain, [](P p) { fx::FlipVertical(p.work); }},
+    {35, "Flip > Horizontal", "FlipHorizontal(W)", K::Plain, [](P p) { fx::FlipHorizontal(p.work); }},
     {36, "FoldRight", "FoldRight(copy, second, W, amount 0.33)", K::SecondPicture, [](P p) { fx::FoldRight(*p.copy, *p.second, p.work, 0.33L); }},
     {37, "Gaussian blur", "GaussianBlur(W, Amount 1)", K::Plain, [](P p) { fx::GaussianBlur(p.work, 1); }},
     {38, "Convert to grayscale", "ConvertToGrayscale(W)", K::Plain, [](P p) { fx::ConvertToGrayscale(p.work); }},
     {39, "Grow", "Grow(copy, second, W, amount 0.33, x 10, y 10)", K::SecondPicture, [](P p) { fx::Grow(*p.copy, *p.second, p.work, 0.33L, 10, 10); }},
+    {40, "Height map", "HeightMap(W, amount 33)", K::Plain, [](P p) { fx::HeightMap(p.work, 33); }},
     {41, "Invert", "Invert(W)", K::Plain, [](P p) { fx::Invert(p.work); }},
     {43, "Keep > Red", "KeepRed(W, factor 0.8)", K::Plain, [](P p) { fx::KeepRed(p.work, 0.8L); }},
     {44, "Keep > Green", "KeepGreen(W, factor 0.8)", K::Plain, [](P p) { fx::KeepGreen(p.work, 0.8L); }},
@@ -75,14 +79,22 @@ constexpr Command kCommands[] = {
     {55, "Marble > Marble 7", "Marble7(copy, W, Scale 4, Turbulence 4.0)", K::Copy, [](P p) { fx::Marble7(*p.copy, p.work, 4, 4.0L); }},
     {56, "Marble > Marble 8", "Marble8(copy, W, Scale 3, Turbulence 3.0)", K::Copy, [](P p) { fx::Marble8(*p.copy, p.work, 3, 3.0L); }},
     {57, "Mask oval", "MaskOval(W, colour 0xFFFFFF)", K::Plain, [](P p) { fx::MaskOval(p.work, 0xFFFFFF); }},
+    {59, "Mirror > Horizontal", "MirrorHorizontal(W)", K::Plain, [](P p) { fx::MirrorHorizontal(p.work); }},
+    {60, "Mirror > Vertical", "MirrorVertical(W)", K::Plain, [](P p) { fx::MirrorVertical(p.work); }},
     {61, "Mosaic", "Mosaic(W, Size 4)", K::Plain, [](P p) { fx::Mosaic(p.work, 4); }},
     {62, "Plasma", "Plasma(second, copy, W, scale 10.0, turbulence 22.0)", K::SecondPicture, [](P p) { fx::Plasma(*p.second, *p.copy, p.work, 10.0L, 22.0L); }},
     {63, "Posterize", "Posterize(copy, W, amount 20)", K::Copy, [](P p) { fx::Posterize(*p.copy, p.work, 20); }},
+    {65, "Opaque > Semi", "OpaqueSemi(copy, W)", K::Copy, [](P p) { fx::OpaqueSemi(*p.copy, p.work); }},
+    {66, "Opaque > Quarto", "OpaqueQuarto(copy, W)", K::Copy, [](P p) { fx::OpaqueQuarto(*p.copy, p.work); }},
     {68, "Ripple > Tooth", "RippleTooth(W, amount 33)", K::Plain, [](P p) { fx::RippleTooth(p.work, 33); }},
     {69, "Ripple > Triangle", "RippleTriangle(W, amount 33)", K::Plain, [](P p) { fx::RippleTriangle(p.work, 33); }},
     {70, "Ripple > Random", "RippleRandom(W, amount 33)", K::Plain, [](P p) { fx::RippleRandom(p.work, 33); }},
     {71, "Saturation", "Saturation(W, Amount 128)", K::Plain, [](P p) { fx::Saturation(p.work, 128); }},
     {72, "Seamless", "Seamless(W, depth 32)", K::Plain, [](P p) { fx::Seamless(p.work, 32); }},
+    {74, "Shadow > Down left", "ShadowDownLeft(W)", K::Plain, [](P p) { fx::ShadowDownLeft(p.work); }},
+    {75, "Shadow > Down right", "ShadowDownRight(W)", K::Plain, [](P p) { fx::ShadowDownRight(p.work); }},
+    {76, "Shadow > Up left", "ShadowUpLeft(W)", K::Plain, [](P p) { fx::ShadowUpLeft(p.work); }},
+    {77, "Shadow > Up right", "ShadowUpRight(W)", K::Plain, [](P p) { fx::ShadowUpRight(p.work); }},
     {79, "Shake > Vertical", "ShakeVertical(copy, W, factor 0.1)", K::Copy, [](P p) { fx::ShakeVertical(*p.copy, p.work, 0.1L); }},
     {80, "Shake > Horizontal", "ShakeHorizontal(copy, W, factor 0.1)", K::Copy, [](P p) { fx::ShakeHorizontal(*p.copy, p.work, 0.1L); }},
     {82, "Smooth > Resize", "SmoothResize(copy, W)", K::Copy, [](P p) { fx::SmoothResize(*p.copy, p.work); }},
@@ -97,14 +109,12 @@ constexpr Command kCommands[] = {
     {93, "Texturize > Overlap", "TexturizeOverlap(W, amount 64)", K::Plain, [](P p) { fx::TexturizeOverlap(p.work, 64); }},
     {94, "Texturize > Tile", "TexturizeTile(W, amount 64)", K::Plain, [](P p) { fx::TexturizeTile(p.work, 64); }},
     {95, "Tile", "Tile(copy, W, Amount 8)", K::Copy, [](P p) { fx::Tile(*p.copy, p.work, 8); }},
+    {96, "Trace", "Trace(W, intensity 8)", K::Plain, [](P p) { fx::Trace(p.work, 8); }},
     {97, "Triangles", "Triangles(W, amount 32)", K::Plain, [](P p) { fx::Triangles(p.work, 32); }},
     {98, "Twist", "Twist(copy, W, Amount 33)", K::Copy, [](P p) { fx::Twist(*p.copy, p.work, 33); }},
     {99, "Wave", "Wave(W, Amount 32, Modulation 16, Style 0)", K::Plain, [](P p) { fx::Wave(p.work, 32, 16, 0); }},
 };
 // clang-format on
-
-// FIXME: the rows of relief, trace, flips, mirrors, shadows and opaque
-// patterns join once those operations exist.
 
 constexpr bool SortedByIndex() {
     for (size_t i = 1; i < std::size(kCommands); ++i)

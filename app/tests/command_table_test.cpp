@@ -48,6 +48,23 @@ TEST(CommandTable, EveryRowNamesItsMenuItem) {
     }
 }
 
+// Every leaf under "Effects" (not a sub-menu parent, not a separator) has
+// exactly one row: 79 commands.
+TEST(CommandTable, CoversEveryEffectLeaf) {
+    const std::vector<std::string> paths = EffectPaths();
+    std::vector<int32_t> leaves;
+    for (int32_t index = 6; index < static_cast<int32_t>(paths.size()); ++index) {
+        const bool separator = paths[index].ends_with("-");
+        const bool parent = index + 1 < static_cast<int32_t>(paths.size()) &&
+                            paths[index + 1].starts_with(paths[index] + " > ");
+        if (!separator && !parent) leaves.push_back(index);
+    }
+    std::vector<int32_t> rows;
+    for (const Command& command : Commands()) rows.push_back(command.index);
+    EXPECT_EQ(rows, leaves);
+    EXPECT_EQ(rows.size(), 79u);
+}
+
 TEST(CommandTable, FindsRowsByIndexOnly) {
     EXPECT_EQ(FindCommand(37)->caption, "Gaussian blur");
     EXPECT_EQ(FindCommand(91)->kind, CommandKind::Doubled);
