@@ -35,7 +35,8 @@ Holder AskSecondPicture(MainForm& form) {
     if (!form.FileDialog->RunDialog()) return nullptr;
     std::string reason;
     Holder second(ReadPictureFile(form.FileDialog->Filename, reason));
-    if (!second) ShowError(form, "Cannot read \"" + form.FileDialog->Filename + "\": " + reason + ".");
+    if (!second)
+        ShowError(form, "Cannot read \"" + form.FileDialog->Filename + "\": " + reason + ".");
     return second;
 }
 

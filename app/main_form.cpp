@@ -56,8 +56,7 @@ void BuildMenu(MainForm* record) {
     winkit::Menu* menu = winkit::NewMenu(record->Form, kMenuTemplate, {});
     record->MainMenu = menu;
     SetHandler(menu, kItemOpen, OpenBitmap, record);
-    winkit::SetItemAccelerator(menu, kItemOpen,
-                               winkit::PackAccelerator(kVirtualKeyControl, kKeyO));
+    winkit::SetItemAccelerator(menu, kItemOpen, winkit::PackAccelerator(kVirtualKeyControl, kKeyO));
     SetHandler(menu, kItemExit, ExitCommand, record);
     winkit::SetItemEnabled(menu, kItemUndo, false);
     winkit::SetItemEnabled(menu, kItemEffects, false);

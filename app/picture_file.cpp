@@ -17,6 +17,9 @@ namespace {
 constexpr size_t kFileHeaderSize = 14;
 constexpr uint32_t kInfoHeaderSize = 40;
 constexpr uint32_t kCoreHeaderSize = 12;
+// Info header sizes of the later bitmap versions (OS/2 2.x, with masks, V4,
+// V5): real bitmap files the reader does not take.
+constexpr uint32_t kOtherHeaderSizes[] = {16, 52, 56, 64, 108, 124};
 // The reader keeps every picture's 32-bit form within a signed 32-bit size.
 constexpr int64_t kLargestPixelBytes = INT32_MAX;
 
@@ -48,7 +51,10 @@ std::string HeaderFailure(const uint8_t* header, size_t available, bool hasFileH
     const uint32_t size = Read32(header);
     if (size != kInfoHeaderSize && size != kCoreHeaderSize) {
         if (!hasFileHeader) return "not a bitmap file";
-        return "unsupported bitmap header (" + std::to_string(size) + " bytes)";
+        for (const uint32_t other : kOtherHeaderSizes)
+            if (size == other)
+                return "unsupported bitmap header (" + std::to_string(size) + " bytes)";
+        return "damaged, or not a bitmap file";
     }
     if (available < size) return "cut short";
     int64_t width = 0;

@@ -39,9 +39,9 @@ struct CommandPictures {
 };
 
 struct Command {
-    int32_t index;             // the item index in the main menu
-    std::string_view caption;  // the captions under "Effects", joined by " > "
-    std::string_view call;     // the operation and its arguments, for listings
+    int32_t index;            // the item index in the main menu
+    std::string_view caption; // the captions under "Effects", joined by " > "
+    std::string_view call;    // the operation and its arguments, for listings
     CommandKind kind;
     void (*run)(const CommandPictures& pictures);
 };

@@ -68,8 +68,8 @@ TEST(CommandTable, CoversEveryEffectLeaf) {
 TEST(CommandTable, FindsRowsByIndexOnly) {
     EXPECT_EQ(FindCommand(37)->caption, "Gaussian blur");
     EXPECT_EQ(FindCommand(91)->kind, CommandKind::Doubled);
-    for (int32_t index : {0, 1, 2, 3, 4, 5, 11, 16, 24, 28, 33, 42, 48, 58, 64, 67, 73, 78, 81, 85,
-                          92, 100, -1})
+    for (int32_t index :
+         {0, 1, 2, 3, 4, 5, 11, 16, 24, 28, 33, 42, 48, 58, 64, 67, 73, 78, 81, 85, 92, 100, -1})
         EXPECT_EQ(FindCommand(index), nullptr) << index;
 }
 

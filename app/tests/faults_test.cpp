@@ -47,6 +47,7 @@ const Unreadable kUnreadable[] = {
     {"short.bmp", BitmapHeaders(40, 10, 10, 24), "damaged or cut short"},
     {"negative.bmp", BitmapHeaders(40, -5, 10, 24), "unsupported negative width"},
     {"header.bmp", std::string("BM\x10\0\0\0", 6), "cut short"},
+    {"words.bmp", "BM followed by words", "damaged, or not a bitmap file"},
 };
 
 class FaultsTest : public AppTest {
@@ -69,8 +70,7 @@ TEST_F(FaultsTest, RefusedFilesAreExplained) {
     }
     // A header-only file of an empty picture is read but holds nothing.
     std::string reason;
-    EXPECT_EQ(ReadPictureFile(WriteFile("zero.bmp", BitmapHeaders(40, 0, 0, 24)), reason),
-              nullptr);
+    EXPECT_EQ(ReadPictureFile(WriteFile("zero.bmp", BitmapHeaders(40, 0, 0, 24)), reason), nullptr);
     EXPECT_EQ(reason, "the picture has no pixels");
 }
 

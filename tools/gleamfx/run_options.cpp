@@ -1,7 +1,6 @@
 // The seed and clock options of the gleamfx commands that run operations.
 #include "tools/gleamfx/run_options.h"
 
-
 namespace gleamkit::tools {
 
 bool ParseSeed(std::string_view text, uint32_t& seed) {
