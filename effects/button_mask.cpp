@@ -340,11 +340,6 @@ void SpotLight(PixelBitmap& picture, int32_t amount, const Rect& area) {
 
 namespace {
 
-uint8_t ByteArg(const ArgValue& arg, const char* name) {
-    if (arg.i < 0 || arg.i > 255) throw Error(std::string(name) + " must be 0...255");
-    return static_cast<uint8_t>(arg.i);
-}
-
 // The desktop program's spot: (W div 4, H div 4, W div 2, H div 2).
 ArgValue SpotArea(PixelBitmap& picture) {
     ArgValue value;

@@ -221,11 +221,6 @@ void Solarize(PixelBitmap& source, PixelBitmap& destination, int32_t threshold) 
 
 namespace {
 
-uint8_t ByteArg(const ArgValue& arg, const char* name) {
-    if (arg.i < 0 || arg.i > 255) throw Error(std::string(name) + " must be 0...255");
-    return static_cast<uint8_t>(arg.i);
-}
-
 template <void (*Filter)(PixelBitmap&, uint8_t, uint8_t)>
 Operation FilterRow(std::string_view name) {
     return {name,

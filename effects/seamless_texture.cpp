@@ -117,15 +117,6 @@ void TexturizeOverlap(PixelBitmap& picture, int32_t amount) {
     Texturize(picture, amount, Spacing::Overlapping);
 }
 
-namespace {
-
-uint8_t ByteArg(const ArgValue& arg, const char* name) {
-    if (arg.i < 0 || arg.i > 255) throw Error(std::string(name) + " must be 0...255");
-    return static_cast<uint8_t>(arg.i);
-}
-
-} // namespace
-
 std::vector<Operation> SeamlessTextureOperations() {
     return {
         {"Seamless",
