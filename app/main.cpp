@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/main_form.h"
+#include "platform/backend/desktop_backend.h"
 #include "platform/win32.h"
 
 namespace {
@@ -18,7 +19,10 @@ int LastChance(const std::string& message) {
 
 } // namespace
 
-int main() {
+int main(int argc, char** argv) {
+    // The program takes no arguments of its own; the backend takes out the
+    // display options GTK knows (--display).
+    if (!gleamkit::backend::InstallDesktopBackend(&argc, &argv)) return 1;
     try {
         gleamkit::app::MainForm* record = nullptr;
         gleamkit::app::NewMainForm(record, nullptr);
