@@ -2,7 +2,9 @@
 // with a menu, a scrolling box and a paint box; Ctrl+O opens a "picture"
 // through the file dialog, clicks on the scroll bar and the wheel scroll it,
 // a check item recolours it, "Exit" ends the loop. The composed client image
-// is checked after each step.
+// is checked after each step. A second program shows a picture larger than
+// its view: the bars (arrows, track, thumb) must show over it, and at the end
+// of each bar the picture's last column and row must be the view's.
 #include <fstream>
 #include <string>
 
