@@ -15,6 +15,7 @@
 
 #include "effects/registry.h"
 #include "tools/gleamfx/batch.h"
+#include "tools/gleamfx/depth_writer.h"
 #include "tools/gleamfx/picture_files.h"
 #include "tools/sample/sample_picture.h"
 
@@ -26,9 +27,10 @@ constexpr const char* kUsage =
     "usage: gleamfx list\n"
     "       gleamfx info FILE\n"
     "       gleamfx convert IN OUT\n"
-    "       gleamfx sample OUT [WxH]\n"
+    "       gleamfx sample OUT [WxH] [BITS]\n"
     "       gleamfx apply [options] IN OUT OP [ARG...]\n"
     "       gleamfx batch FOLDER [options] OP [ARG...] -- IN...\n"
+    "       gleamfx command [--second FILE] [--seed N] [--utc-time T] IN OUT INDEX\n"
     "options: --second FILE   --seed N   --utc-time HH:MM:SS.mmm   --repeat N   --time\n";
 
 // Larger sample pictures are refused: the file would pass what the bitmap
@@ -88,6 +90,8 @@ int List(std::ostream& out) {
         text.erase(text.find_last_not_of(' ') + 1);
         out << text << '\n';
     }
+    out << "\nmenu commands (gleamfx command IN OUT INDEX):\n";
+    ListCommands(out);
     return kExitOk;
 }
 
@@ -169,20 +173,28 @@ bool ParseSize(std::string_view text, int32_t& width, int32_t& height) {
 }
 
 int Sample(std::span<const std::string> args, std::ostream& err) {
-    if (args.empty() || args.size() > 2) return UsageError(err, "sample takes OUT and [WxH]");
+    if (args.empty() || args.size() > 3)
+        return UsageError(err, "sample takes OUT, [WxH] and [BITS]");
     int32_t width = kDefaultSampleWidth;
     int32_t height = kDefaultSampleHeight;
-    if (args.size() == 2 && !ParseSize(args[1], width, height)) {
+    if (args.size() >= 2 && !ParseSize(args[1], width, height)) {
         return UsageError(err, "size '" + args[1] + "' is not WxH with sides 1 to " +
                                    std::to_string(kMaxSampleSide));
     }
+    int32_t bits = 24;
+    if (args.size() == 3 && (!ParseSide(args[2], bits) || !IsWritableDepth(bits)))
+        return UsageError(err, "depth '" + args[2] + "' is not 1, 4, 8, 16, 24 or 32");
     PictureHolder picture;
     try {
         picture.reset(NewSamplePicture(width, height));
+        if (bits == 24) return Write(*picture, args[0], err);
+        std::string reason;
+        if (!WriteBmpInDepth(*picture, bits, args[0], reason))
+            return Failure(err, args[0] + ": " + reason);
     } catch (const std::bad_alloc&) {
         return OutOfMemory(err, width, height);
     }
-    return Write(*picture, args[0], err);
+    return kExitOk;
 }
 
 int Dispatch(std::span<const std::string> args, std::ostream& out, std::ostream& err) {
@@ -190,7 +202,8 @@ int Dispatch(std::span<const std::string> args, std::ostream& out, std::ostream&
     const std::string& command = args[0];
     const std::span<const std::string> rest = args.subspan(1);
     if (command == "help" || command == "--help" || command == "-h") {
-        out << kUsage;
+        out << kUsage << "\nmenu commands (INDEX):\n";
+        ListCommands(out);
         return kExitOk;
     }
     if (command == "list") return rest.empty() ? List(out) : UsageError(err, "list takes nothing");
@@ -199,6 +212,7 @@ int Dispatch(std::span<const std::string> args, std::ostream& out, std::ostream&
     if (command == "sample") return Sample(rest, err);
     if (command == "apply") return RunApply(rest, err);
     if (command == "batch") return RunBatch(rest, err, &err == &std::cerr && isatty(STDERR_FILENO));
+    if (command == "command") return RunCommand(rest, err);
     return UsageError(err, "unknown command '" + command + "'");
 }
 

@@ -106,10 +106,20 @@ TEST_F(OutputSafetyTest, AFailedWriteLeavesAnExistingFileAsItWas) {
 TEST_F(OutputSafetyTest, ADeviceNamedAsTheOutputIsNeverRemoved) {
     const fs::path device = "/dev/full"; // every write fails with "no space"
     if (!fs::is_character_file(device)) GTEST_SKIP() << "no " << device;
+    // 24 bits through the bitmap writer, 8 through the depth writer.
+    for (const std::string depth : {"24", "8"}) {
+        std::ostringstream out, err;
+        const std::vector<std::string> args = {"sample", device.string(), "64x64", depth};
+        EXPECT_EQ(RunGleamfx(args, out, err), kExitFailure) << depth;
+        EXPECT_EQ(err.str().rfind("gleamfx: /dev/full: ", 0), 0u) << err.str();
+        EXPECT_TRUE(fs::is_character_file(device));
+    }
     std::ostringstream out, err;
-    const std::vector<std::string> args = {"sample", device.string(), "64x64"};
-    EXPECT_EQ(RunGleamfx(args, out, err), kExitFailure);
-    EXPECT_EQ(err.str().rfind("gleamfx: /dev/full: ", 0), 0u) << err.str();
+    const std::string png = PathOf("in.png");
+    ASSERT_EQ(RunGleamfx(std::vector<std::string>{"sample", png, "8x8"}, out, err), kExitOk);
+    // A PNG read and converted: the same writer, the same care.
+    EXPECT_EQ(RunGleamfx(std::vector<std::string>{"convert", png, device.string()}, out, err),
+              kExitFailure);
     EXPECT_TRUE(fs::is_character_file(device));
 }
 
