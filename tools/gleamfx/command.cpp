@@ -2,6 +2,7 @@
 // item index, through the program's own command table, so the output is the
 // picture the program would show after choosing that item on IN. Also the
 // listing of the menu commands for `list` and `help`.
+#include <algorithm>
 #include <charconv>
 #include <iomanip>
 #include <optional>
@@ -60,10 +61,15 @@ const app::Command* ParseIndex(const std::string& text) {
 } // namespace
 
 void ListCommands(std::ostream& out) {
+    // The caption column is as wide as the longest caption, plus a gap.
+    size_t captionWidth = 0;
+    for (const app::Command& command : app::Commands())
+        captionWidth = std::max(captionWidth, command.caption.size());
     for (const app::Command& command : app::Commands()) {
         const bool second = command.kind == app::CommandKind::SecondPicture;
-        out << std::right << std::setw(3) << command.index << "  " << std::left << std::setw(24)
-            << command.caption << command.call << (second ? "  [--second]" : "") << '\n';
+        out << std::right << std::setw(3) << command.index << "  " << std::left
+            << std::setw(static_cast<int>(captionWidth + 2)) << command.caption << command.call
+            << (second ? "  [--second]" : "") << '\n';
     }
 }
 
