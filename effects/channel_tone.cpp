@@ -14,6 +14,7 @@
 #include "bitmap/canvas.h"
 #include "effects/effect_common.h"
 #include "effects/families.h"
+#include "effects/parallel.h"
 
 namespace gleamkit::fx {
 
@@ -53,20 +54,22 @@ void MapChannel(PixelBitmap& picture, size_t channel, const ByteTable& table,
                 OtherChannels others) {
     if (!HasRows24(picture)) return;
     const size_t rowBytes = RowBytes(picture);
-    for (int32_t y = 0; y < picture.Height(); ++y) {
-        uint8_t* row = picture.ScanLine(y);
-        if (others == OtherChannels::Clear) {
-            for (size_t i = 0; i < rowBytes; i += 3) {
-                const uint8_t kept = table[row[i + channel]];
-                row[i + kBlue] = 0;
-                row[i + kGreen] = 0;
-                row[i + kRed] = 0;
-                row[i + channel] = kept;
+    ParallelRows(picture.Height(), picture.Width(), [&](int32_t top, int32_t bottom) {
+        for (int32_t y = top; y < bottom; ++y) {
+            uint8_t* row = picture.ScanLine(y);
+            if (others == OtherChannels::Clear) {
+                for (size_t i = 0; i < rowBytes; i += 3) {
+                    const uint8_t kept = table[row[i + channel]];
+                    row[i + kBlue] = 0;
+                    row[i + kGreen] = 0;
+                    row[i + kRed] = 0;
+                    row[i + channel] = kept;
+                }
+            } else {
+                for (size_t i = channel; i < rowBytes; i += 3) row[i] = table[row[i]];
             }
-        } else {
-            for (size_t i = channel; i < rowBytes; i += 3) row[i] = table[row[i]];
         }
-    }
+    });
 }
 
 void ThresholdFilter(PixelBitmap& picture, size_t channel, uint8_t low, uint8_t high,
@@ -98,18 +101,20 @@ void SelectColor(PixelBitmap& picture, Color color, Matching matching) {
     if (!HasRows24(picture)) return;
     const bool clearMatches = matching == Matching::Clear;
     const size_t rowBytes = RowBytes(picture);
-    for (int32_t y = 0; y < picture.Height(); ++y) {
-        uint8_t* row = picture.ScanLine(y);
-        for (size_t i = 0; i < rowBytes; i += 3) {
-            const bool matches =
-                row[i + kBlue] == blue && row[i + kGreen] == green && row[i + kRed] == red;
-            if (matches == clearMatches) {
-                row[i + kBlue] = 0;
-                row[i + kGreen] = 0;
-                row[i + kRed] = 0;
+    ParallelRows(picture.Height(), picture.Width(), [&](int32_t top, int32_t bottom) {
+        for (int32_t y = top; y < bottom; ++y) {
+            uint8_t* row = picture.ScanLine(y);
+            for (size_t i = 0; i < rowBytes; i += 3) {
+                const bool matches =
+                    row[i + kBlue] == blue && row[i + kGreen] == green && row[i + kRed] == red;
+                if (matches == clearMatches) {
+                    row[i + kBlue] = 0;
+                    row[i + kGreen] = 0;
+                    row[i + kRed] = 0;
+                }
             }
         }
-    }
+    });
 }
 
 // Converts both pictures and answers the size of their top-left overlap; a
@@ -204,29 +209,34 @@ void Posterize(PixelBitmap& source, PixelBitmap& destination, int32_t amount) {
     }
     const Overlap overlap = PrepareSourceAndDestination(source, destination);
     const size_t rowBytes = 3 * static_cast<size_t>(overlap.width);
-    for (int32_t y = 0; y < overlap.height; ++y) {
-        const uint8_t* from = source.ScanLine(y);
-        uint8_t* to = destination.ScanLine(y);
-        for (size_t i = 0; i < rowBytes; ++i) to[i] = table[from[i]];
-    }
+    ParallelRows(overlap.height, overlap.width, [&](int32_t top, int32_t bottom) {
+        for (int32_t y = top; y < bottom; ++y) {
+            const uint8_t* from = source.ScanLine(y);
+            uint8_t* to = destination.ScanLine(y);
+            for (size_t i = 0; i < rowBytes; ++i) to[i] = table[from[i]];
+        }
+    });
 }
 
 void Solarize(PixelBitmap& source, PixelBitmap& destination, int32_t threshold) {
     const Overlap overlap = PrepareSourceAndDestination(source, destination);
     const size_t rowBytes = 3 * static_cast<size_t>(overlap.width);
-    for (int32_t y = 0; y < overlap.height; ++y) {
-        const uint8_t* from = source.ScanLine(y);
-        uint8_t* to = destination.ScanLine(y);
-        for (size_t i = 0; i < rowBytes; i += 3) {
-            const uint8_t blue = from[i + kBlue], green = from[i + kGreen], red = from[i + kRed];
-            const int32_t mean = (blue + green + red) / 3;
-            // 255 - v is v with its eight bits flipped; no branch per pixel.
-            const uint8_t flip = mean > threshold ? 0xFF : 0x00;
-            to[i + kBlue] = static_cast<uint8_t>(blue ^ flip);
-            to[i + kGreen] = static_cast<uint8_t>(green ^ flip);
-            to[i + kRed] = static_cast<uint8_t>(red ^ flip);
+    ParallelRows(overlap.height, overlap.width, [&](int32_t top, int32_t bottom) {
+        for (int32_t y = top; y < bottom; ++y) {
+            const uint8_t* from = source.ScanLine(y);
+            uint8_t* to = destination.ScanLine(y);
+            for (size_t i = 0; i < rowBytes; i += 3) {
+                const uint8_t blue = from[i + kBlue], green = from[i + kGreen],
+                              red = from[i + kRed];
+                const int32_t mean = (blue + green + red) / 3;
+                // 255 - v is v with its eight bits flipped; no branch per pixel.
+                const uint8_t flip = mean > threshold ? 0xFF : 0x00;
+                to[i + kBlue] = static_cast<uint8_t>(blue ^ flip);
+                to[i + kGreen] = static_cast<uint8_t>(green ^ flip);
+                to[i + kRed] = static_cast<uint8_t>(red ^ flip);
+            }
         }
-    }
+    });
 }
 
 namespace {

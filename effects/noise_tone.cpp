@@ -11,6 +11,7 @@
 
 #include "effects/effect_common.h"
 #include "effects/families.h"
+#include "effects/parallel.h"
 
 namespace gleamkit::fx {
 
@@ -27,12 +28,13 @@ constexpr uint8_t ClampWide(int64_t v) {
 // Replaces every channel byte of every row by its table entry.
 void ApplyByteTable(PixelBitmap& picture, const ByteTable& table) {
     const int32_t width = picture.Width();
-    const int32_t height = picture.Height();
     const size_t rowBytes = static_cast<size_t>(width) * 3;
-    for (int32_t y = 0; y < height; ++y) {
-        uint8_t* row = picture.ScanLine(y);
-        for (size_t i = 0; i < rowBytes; ++i) row[i] = table[row[i]];
-    }
+    ParallelRows(picture.Height(), width, [&](int32_t top, int32_t bottom) {
+        for (int32_t y = top; y < bottom; ++y) {
+            uint8_t* row = picture.ScanLine(y);
+            for (size_t i = 0; i < rowBytes; ++i) row[i] = table[row[i]];
+        }
+    });
 }
 
 void BuildContrastTable(int32_t amount, ByteTable& table) {
@@ -203,34 +205,36 @@ void Saturation(PixelBitmap& picture, int32_t amount) {
             row[c] = ClampWide(gray + static_cast<int64_t>(c - gray) * amount / 255);
     }
     const int32_t width = picture.Width();
-    const int32_t height = picture.Height();
-    for (int32_t y = 0; y < height; ++y) {
-        uint8_t* pixel = picture.ScanLine(y);
-        for (int32_t x = 0; x < width; ++x, pixel += 3) {
-            const uint32_t blue = pixel[0];
-            const uint32_t green = pixel[1];
-            const uint32_t red = pixel[2];
-            const uint8_t* row = curve.data() + (blue + green + red) / 3 * 256;
-            pixel[0] = row[blue];
-            pixel[1] = row[green];
-            pixel[2] = row[red];
+    ParallelRows(picture.Height(), width, [&](int32_t top, int32_t bottom) {
+        for (int32_t y = top; y < bottom; ++y) {
+            uint8_t* pixel = picture.ScanLine(y);
+            for (int32_t x = 0; x < width; ++x, pixel += 3) {
+                const uint32_t blue = pixel[0];
+                const uint32_t green = pixel[1];
+                const uint32_t red = pixel[2];
+                const uint8_t* row = curve.data() + (blue + green + red) / 3 * 256;
+                pixel[0] = row[blue];
+                pixel[1] = row[green];
+                pixel[2] = row[red];
+            }
         }
-    }
+    });
 }
 
 void ConvertToGrayscale(PixelBitmap& picture) {
     if (!PrepareRows(picture)) return;
     const int32_t width = picture.Width();
-    const int32_t height = picture.Height();
-    for (int32_t y = 0; y < height; ++y) {
-        uint8_t* pixel = picture.ScanLine(y);
-        for (int32_t x = 0; x < width; ++x, pixel += 3) {
-            const uint8_t gray = GrayOf(pixel[0], pixel[1], pixel[2]);
-            pixel[0] = gray;
-            pixel[1] = gray;
-            pixel[2] = gray;
+    ParallelRows(picture.Height(), width, [&](int32_t top, int32_t bottom) {
+        for (int32_t y = top; y < bottom; ++y) {
+            uint8_t* pixel = picture.ScanLine(y);
+            for (int32_t x = 0; x < width; ++x, pixel += 3) {
+                const uint8_t gray = GrayOf(pixel[0], pixel[1], pixel[2]);
+                pixel[0] = gray;
+                pixel[1] = gray;
+                pixel[2] = gray;
+            }
         }
-    }
+    });
 }
 
 void SplitLight(PixelBitmap& picture, int32_t amount) {

@@ -9,6 +9,7 @@
 
 #include "effects/effect_common.h"
 #include "effects/families.h"
+#include "effects/parallel.h"
 #include "effects/source_guard.h"
 
 namespace gleamkit::fx {
@@ -201,21 +202,25 @@ void TwistPosition(float dx, float dy, long double dxSquare, long double dySquar
 
 // Calls pixel(x, y, address) for every pixel of the destination's first
 // `width` x `height`. Each result depends on the source alone, so the order is
-// free; square tiles keep the source rows a warp reads in the cache (a twist
-// walks the source across its rows).
+// free and bands of tile rows run on separate threads; square tiles keep the
+// source rows a warp reads in the cache (a twist walks the source across its
+// rows).
 template <typename PixelFunction>
 void VisitInTiles(PixelBitmap& destination, int32_t width, int32_t height, PixelFunction pixel) {
     constexpr int32_t kTile = 64;
     std::vector<uint8_t*> outRows(height);
     for (int32_t y = 0; y < height; ++y) outRows[y] = destination.ScanLine(y);
-    for (int32_t top = 0; top < height; top += kTile) {
-        const int32_t bottom = Min(top + kTile, height);
-        for (int32_t left = 0; left < width; left += kTile) {
-            const int32_t right = Min(left + kTile, width);
-            for (int32_t y = top; y < bottom; ++y)
-                for (int32_t x = left; x < right; ++x) pixel(x, y, outRows[y] + 3 * x);
+    const int32_t tileRows = (height + kTile - 1) / kTile;
+    ParallelBands(tileRows, 1, [&](int32_t firstTileRow, int32_t endTileRow) {
+        for (int32_t top = firstTileRow * kTile; top < Min(endTileRow * kTile, height); top += kTile) {
+            const int32_t bottom = Min(top + kTile, height);
+            for (int32_t left = 0; left < width; left += kTile) {
+                const int32_t right = Min(left + kTile, width);
+                for (int32_t y = top; y < bottom; ++y)
+                    for (int32_t x = left; x < right; ++x) pixel(x, y, outRows[y] + 3 * x);
+            }
         }
-    }
+    });
 }
 
 } // namespace

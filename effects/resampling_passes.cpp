@@ -17,6 +17,8 @@
 #include <emmintrin.h>
 #include <vector>
 
+#include "effects/parallel.h"
+
 namespace gleamkit::fx::resampling {
 
 namespace {
@@ -249,41 +251,55 @@ void VerticalRowFast(const ContributorLists& lists, const RowSpan& source, int32
 
 void HorizontalPass(const ContributorLists& lists, const RowSpan& source, const RowSpan& target,
                     PassPrecision precision) {
+    // Every target row depends on its source row alone; bands of row pairs
+    // run on separate threads.
+    const int32_t pairs = (source.height + 1) / 2;
+    const int32_t pairGrain = 4096 / (Max(target.width, 1)) + 1;
     if (precision == PassPrecision::Exact) {
-        for (int32_t y = 0; y < source.height; ++y)
-            HorizontalRowExact(lists, source.Row(y), target.Row(y));
+        ParallelBands(pairs, pairGrain, [&](int32_t firstPair, int32_t endPair) {
+            for (int32_t y = 2 * firstPair; y < Min(2 * endPair, source.height); ++y)
+                HorizontalRowExact(lists, source.Row(y), target.Row(y));
+        });
         return;
     }
     const bool useAvx2 = precision == PassPrecision::Fast && HasAvx2();
     const size_t quadCount = 4 * static_cast<size_t>(source.width);
-    std::vector<double> quads(2 * quadCount);
-    double* const upper = quads.data();
-    double* const lower = quads.data() + quadCount;
-    int32_t y = 0;
-    for (; y + 1 < source.height; y += 2) {
-        WidenRow(source.Row(y), source.width, upper);
-        WidenRow(source.Row(y + 1), source.width, lower);
-        HorizontalRowsFast<2>(lists, useAvx2, {upper, lower}, {source.Row(y), source.Row(y + 1)},
-                              {target.Row(y), target.Row(y + 1)});
-    }
-    if (y < source.height) {
-        WidenRow(source.Row(y), source.width, upper);
-        HorizontalRowsFast<1>(lists, useAvx2, {upper}, {source.Row(y)}, {target.Row(y)});
-    }
+    ParallelBands(pairs, pairGrain, [&](int32_t firstPair, int32_t endPair) {
+        std::vector<double> quads(2 * quadCount);
+        double* const upper = quads.data();
+        double* const lower = quads.data() + quadCount;
+        const int32_t end = Min(2 * endPair, source.height);
+        int32_t y = 2 * firstPair;
+        for (; y + 1 < end; y += 2) {
+            WidenRow(source.Row(y), source.width, upper);
+            WidenRow(source.Row(y + 1), source.width, lower);
+            HorizontalRowsFast<2>(lists, useAvx2, {upper, lower},
+                                  {source.Row(y), source.Row(y + 1)},
+                                  {target.Row(y), target.Row(y + 1)});
+        }
+        if (y < end) {
+            WidenRow(source.Row(y), source.width, upper);
+            HorizontalRowsFast<1>(lists, useAvx2, {upper}, {source.Row(y)}, {target.Row(y)});
+        }
+    });
 }
 
 void VerticalPass(const ContributorLists& lists, const RowSpan& source, const RowSpan& target,
                   PassPrecision precision) {
     const int32_t values = 3 * target.width;
     const bool useAvx2 = precision == PassPrecision::Fast && HasAvx2();
-    std::vector<const uint8_t*> rows;
-    for (int32_t i = 0; i < target.height; ++i) {
-        uint8_t* row = target.Row(i);
-        if (precision == PassPrecision::Exact)
-            VerticalRowExact(lists, source, i, row, 0, values);
-        else
-            VerticalRowFast(lists, source, i, useAvx2, rows, row);
-    }
+    // Every target row is read from the source alone; bands of rows run on
+    // separate threads.
+    ParallelRows(target.height, target.width, [&](int32_t top, int32_t bottom) {
+        std::vector<const uint8_t*> rows;
+        for (int32_t i = top; i < bottom; ++i) {
+            uint8_t* row = target.Row(i);
+            if (precision == PassPrecision::Exact)
+                VerticalRowExact(lists, source, i, row, 0, values);
+            else
+                VerticalRowFast(lists, source, i, useAvx2, rows, row);
+        }
+    });
 }
 
 } // namespace gleamkit::fx::resampling

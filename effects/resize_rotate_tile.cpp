@@ -8,8 +8,10 @@
 #include "base/error.h"
 #include "bitmap/canvas.h"
 #include "effects/families.h"
+#include "effects/parallel.h"
 
 #include <cstddef>
+#include <functional>
 #include <vector>
 
 namespace gleamkit::fx {
@@ -108,6 +110,17 @@ void RotatePixel(const SourceRows& source, long double fx, long double fy, uint8
     }
 }
 
+// Runs band over the destination's rows: split across threads, or top to
+// bottom on this thread when the caller passed one picture as both source and
+// destination (rows written early are then read later, so the order counts).
+void RowsInOrderWhenInPlace(PixelBitmap& source, PixelBitmap& destination,
+                            const std::function<void(int32_t, int32_t)>& band) {
+    if (&source == &destination)
+        band(0, destination.Height());
+    else
+        ParallelRows(destination.Height(), destination.Width(), band);
+}
+
 ArgValue SameWidth(PixelBitmap& picture) {
     ArgValue value;
     value.i = picture.Width();
@@ -144,14 +157,18 @@ void SmoothResize(PixelBitmap& source, PixelBitmap& destination) {
 
     const std::vector<ResizeColumn> columns = ResizeColumns(sourceWidth, destWidth);
     const int64_t yStep = FixedStep(sourceHeight, destHeight);
-    int64_t sy = 0;
-    for (int32_t y = 0; y < destHeight; ++y, sy += yStep) {
-        const int32_t y1 = static_cast<int32_t>(sy >> kShift);
-        const uint8_t* row1 = source.ScanLine(y1);
-        const uint8_t* row2 = y1 + 1 < sourceHeight ? source.ScanLine(y1 + 1) : row1;
-        ResizeRow(row1, row2, static_cast<uint32_t>(sy & kFraction), columns,
-                  destination.ScanLine(y));
-    }
+    const auto band = [&](int32_t top, int32_t bottom) {
+        // Row y's position is y steps down: the sum the serial walk would reach.
+        int64_t sy = top * yStep;
+        for (int32_t y = top; y < bottom; ++y, sy += yStep) {
+            const int32_t y1 = static_cast<int32_t>(sy >> kShift);
+            const uint8_t* row1 = source.ScanLine(y1);
+            const uint8_t* row2 = y1 + 1 < sourceHeight ? source.ScanLine(y1 + 1) : row1;
+            ResizeRow(row1, row2, static_cast<uint32_t>(sy & kFraction), columns,
+                      destination.ScanLine(y));
+        }
+    };
+    RowsInOrderWhenInPlace(source, destination, band);
 }
 
 void SmoothRotate(PixelBitmap& source, PixelBitmap& destination, int32_t cx, int32_t cy,
@@ -170,17 +187,20 @@ void SmoothRotate(PixelBitmap& source, PixelBitmap& destination, int32_t cx, int
         columns[x] = {px * cosine, px * sine};
     }
     const SourceRows rows(source);
-    for (int32_t y = 0; y < destination.Height(); ++y) {
-        const long double py = 2 * (int64_t{y} - cy) + 1;
-        const long double pySine = py * sine;
-        const long double pyCosine = py * cosine;
-        uint8_t* target = destination.ScanLine(y);
-        for (int32_t x = 0; x < destination.Width(); ++x) {
-            const long double fx = ((columns[x].cosine - pySine) - 1) / 2 + cx - dx;
-            const long double fy = ((columns[x].sine + pyCosine) - 1) / 2 + cy - dy;
-            RotatePixel(rows, fx, fy, target + 3 * static_cast<size_t>(x));
+    const auto band = [&](int32_t top, int32_t bottom) {
+        for (int32_t y = top; y < bottom; ++y) {
+            const long double py = 2 * (int64_t{y} - cy) + 1;
+            const long double pySine = py * sine;
+            const long double pyCosine = py * cosine;
+            uint8_t* target = destination.ScanLine(y);
+            for (int32_t x = 0; x < destination.Width(); ++x) {
+                const long double fx = ((columns[x].cosine - pySine) - 1) / 2 + cx - dx;
+                const long double fy = ((columns[x].sine + pyCosine) - 1) / 2 + cy - dy;
+                RotatePixel(rows, fx, fy, target + 3 * static_cast<size_t>(x));
+            }
         }
-    }
+    };
+    RowsInOrderWhenInPlace(source, destination, band);
 }
 
 void Tile(PixelBitmap& source, PixelBitmap& destination, int32_t amount) {

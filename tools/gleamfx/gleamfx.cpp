@@ -24,7 +24,8 @@ constexpr const char* kUsage =
     "       gleamfx convert IN OUT\n"
     "       gleamfx sample OUT [WxH]\n"
     "       gleamfx apply [options] IN OUT OP [ARG...]\n"
-    "options: --second FILE   --seed N   --utc-time HH:MM:SS.mmm   --repeat N   --time\n";
+    "options: --second FILE   --seed N   --utc-time HH:MM:SS.mmm   --repeat N   --time\n"
+    "         --threads N\n";
 
 // Larger sample pictures are refused: the file would pass what the bitmap
 // format can hold comfortably and the memory would be gigabytes.
