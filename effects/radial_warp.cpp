@@ -141,9 +141,10 @@ Taps FindTaps(const SourceRows& source, float fx, float fy) {
 
 // Asks for the taps' cache lines ahead of summing: a warp reads the source
 // scattered, and a row piece's reads can then wait for memory together.
+// The second column is beside the base one, nearly always in the same line.
 inline void PrefetchTaps(const Taps& taps) {
-    for (const uint8_t* pixel : taps.pixel)
-        _mm_prefetch(reinterpret_cast<const char*>(pixel), _MM_HINT_T0);
+    _mm_prefetch(reinterpret_cast<const char*>(taps.pixel[0]), _MM_HINT_T0);
+    _mm_prefetch(reinterpret_cast<const char*>(taps.pixel[1]), _MM_HINT_T0);
 }
 
 // Every term is a byte times a weight in 0 .. 1, and every partial sum a float
@@ -154,17 +155,18 @@ inline void PrefetchTaps(const Taps& taps) {
 // round it once to the same float. Those samples are summed in double, two
 // channels per register; the rare sample with a smaller weight takes the
 // extended sums.
-ChannelSums SumTaps(const Taps& taps) {
-    ChannelSums sums;
-    bool exactInDouble = true;
+inline bool ExactInDouble(const Taps& taps) {
+    bool exact = true;
     for (const float weight : taps.weight)
-        exactInDouble = exactInDouble && (weight == 0.0f || weight >= kSmallestExactWeight);
-    if (!exactInDouble) {
-        for (int k = 0; k < 4; ++k) AddWeighted(sums, taps.pixel[k], taps.weight[k]);
-        return sums;
-    }
-    __m128d blueGreen = _mm_setzero_pd();
-    __m128d red = _mm_setzero_pd();
+        exact = exact && (weight == 0.0f || weight >= kSmallestExactWeight);
+    return exact;
+}
+
+// The double sums of ExactInDouble taps: blue and green in one register, red
+// in the low half of the other, each holding a float value.
+inline void DoubleSums(const Taps& taps, __m128d& blueGreen, __m128d& red) {
+    blueGreen = _mm_setzero_pd();
+    red = _mm_setzero_pd();
     for (int k = 0; k < 4; ++k) {
         const uint8_t* pixel = taps.pixel[k];
         const __m128d weight = _mm_set1_pd(taps.weight[k]);
@@ -172,6 +174,17 @@ ChannelSums SumTaps(const Taps& taps) {
             _mm_add_pd(blueGreen, _mm_mul_pd(_mm_set_pd(pixel[1], pixel[0]), weight)));
         red = StoredAsFloat(_mm_add_sd(red, _mm_mul_sd(_mm_set_sd(pixel[2]), weight)));
     }
+}
+
+ChannelSums SumTaps(const Taps& taps) {
+    ChannelSums sums;
+    if (!ExactInDouble(taps)) {
+        for (int k = 0; k < 4; ++k) AddWeighted(sums, taps.pixel[k], taps.weight[k]);
+        return sums;
+    }
+    __m128d blueGreen;
+    __m128d red;
+    DoubleSums(taps, blueGreen, red);
     sums.Blue = static_cast<float>(_mm_cvtsd_f64(blueGreen));
     sums.Green = static_cast<float>(_mm_cvtsd_f64(_mm_unpackhi_pd(blueGreen, blueGreen)));
     sums.Red = static_cast<float>(_mm_cvtsd_f64(red));
@@ -198,6 +211,26 @@ inline void StoreSample(uint8_t* pixel, const ChannelSums& sums) {
     pixel[0] = RoundChannel(sums.Blue);
     pixel[1] = RoundChannel(sums.Green);
     pixel[2] = RoundChannel(sums.Red);
+}
+
+// Sums the taps and stores the rounded channels. In the double form the three
+// float sums are clamped to 0 .. 255 and rounded together by the processor's
+// conversion (nearest, halves to even: RoundChannel's answer).
+inline void StoreTaps(uint8_t* pixel, const Taps& taps) {
+    if (!ExactInDouble(taps)) {
+        StoreSample(pixel, SumTaps(taps));
+        return;
+    }
+    __m128d blueGreen;
+    __m128d red;
+    DoubleSums(taps, blueGreen, red);
+    __m128 sums = _mm_movelh_ps(_mm_cvtpd_ps(blueGreen), _mm_cvtpd_ps(red));
+    sums = _mm_min_ps(_mm_max_ps(sums, _mm_setzero_ps()), _mm_set1_ps(255.0f));
+    const __m128i words = _mm_packs_epi32(_mm_cvtps_epi32(sums), _mm_setzero_si128());
+    const int32_t packed = _mm_cvtsi128_si32(_mm_packus_epi16(words, words));
+    pixel[0] = static_cast<uint8_t>(packed);
+    pixel[1] = static_cast<uint8_t>(packed >> 8);
+    pixel[2] = static_cast<uint8_t>(packed >> 16);
 }
 
 void PrepareTwoPictures(PixelBitmap& source, PixelBitmap& destination) {
@@ -255,27 +288,26 @@ void FishEye(PixelBitmap& source, PixelBitmap& destination, long double amount) 
     const float maxrad = static_cast<float>(width * amount);
     const bool lens = maxrad != 0.0f && std::isfinite(maxrad);
     const bool fast = Max(Max(width, height), Max(rows.width, rows.height)) < kLargestFastSide;
-    const double inverseMaxrad = 1.0 / maxrad;
     const CentreOffsets columns(width, xmid);
     const CentreOffsets rowOffsets(height, ymid);
 
     VisitInTiles(destination, width, height, [&](int32_t y, int32_t left, int32_t right,
                                                  uint8_t* row) {
         const float dy = rowOffsets.offset[y];
+        WarpPiece piece;
+        if (lens && fast) FastFishEyePositions(columns, dy, left, right, maxrad, xmid, ymid, piece);
         Taps taps[kTile];
         for (int32_t x = left; x < right; ++x) {
             float fx = static_cast<float>(x);
             float fy = static_cast<float>(y);
-            if (lens) {
-                const float dx = columns.offset[x];
-                const float r = fast ? FastRadius(dx, dy)
-                                     : Radius(columns.square[x], rowOffsets.square[y]);
+            if (lens && fast && piece.settled[x - left]) {
+                fx = piece.fx[x - left];
+                fy = piece.fy[x - left];
+            } else if (lens) {
+                const float r = Radius(columns.square[x], rowOffsets.square[y]);
                 float lensX;
                 float lensY;
-                const bool settled = fast && r != 0.0f &&
-                                     FastFishEyePosition(dx, dy, r, maxrad, inverseMaxrad, xmid,
-                                                         ymid, lensX, lensY);
-                if (settled || FishEyePosition(dx, dy, r, maxrad, xmid, ymid, lensX, lensY)) {
+                if (FishEyePosition(columns.offset[x], dy, r, maxrad, xmid, ymid, lensX, lensY)) {
                     fx = lensX;
                     fy = lensY;
                 }
@@ -283,7 +315,7 @@ void FishEye(PixelBitmap& source, PixelBitmap& destination, long double amount) 
             taps[x - left] = FindTaps(rows, fx, fy);
             PrefetchTaps(taps[x - left]);
         }
-        for (int32_t x = left; x < right; ++x) StoreSample(row + 3 * x, SumTaps(taps[x - left]));
+        for (int32_t x = left; x < right; ++x) StoreTaps(row + 3 * x, taps[x - left]);
     });
 }
 
@@ -307,7 +339,7 @@ void Twist(PixelBitmap& source, PixelBitmap& destination, int32_t amount) {
 
     VisitInTiles(destination, width, height, [&](int32_t y, int32_t left, int32_t right,
                                                  uint8_t* row) {
-        TwistPiece piece;
+        WarpPiece piece;
         const bool twisted = amount != 0;
         if (twisted && fast)
             FastTwistPositions(columns, reciprocals, rowOffsets.offset[y], left, right, amount, cx,
@@ -326,7 +358,7 @@ void Twist(PixelBitmap& source, PixelBitmap& destination, int32_t amount) {
             taps[x - left] = FindTaps(rows, fx, fy);
             PrefetchTaps(taps[x - left]);
         }
-        for (int32_t x = left; x < right; ++x) StoreSample(row + 3 * x, SumTaps(taps[x - left]));
+        for (int32_t x = left; x < right; ++x) StoreTaps(row + 3 * x, taps[x - left]);
     });
 }
 

@@ -77,8 +77,8 @@ float FastRadius(float dx, float dy) {
         std::sqrt(static_cast<double>(dx) * dx + static_cast<double>(dy) * dy));
 }
 
-// FishEye's position in double precision, or false when a stored value might
-// differ from the extended one (the caller then takes FishEyePosition).
+// FishEye's positions for one row piece in double precision (see
+// FastFishEyePositions in the header).
 //
 // Bounds, with U the sum of the two unit roundoffs and a = r / maxrad (here r
 // times the rounded reciprocal of maxrad: two roundings, 2 a U):
@@ -90,52 +90,47 @@ float FastRadius(float dx, float dy) {
 //  - fx = dx * nr / r + xmid: dx * nr is exact (two floats), the quotient t
 //    (times the rounded reciprocal of r: two roundings) errs by 2 |t| U and
 //    the sum s adds one rounding: at most (2 |t| + |s|) U.
-// Each bound is doubled to cover the second-order terms.
-bool FastFishEyePosition(float dx, float dy, float r, float maxrad, double inverseMaxrad,
-                         float xmid, float ymid, float& fx, float& fy) {
-    const double inverseR = 1.0 / r;
-    const double a = r * inverseMaxrad;
-    const double reciprocal = 1.0 / (1.0 - a);
-    const double nrValue = (reciprocal - 1.0) * (static_cast<double>(maxrad) / 2.0);
-    const double nrError =
-        2.0 * (2.0 * std::fabs(reciprocal) + 2.0 * std::fabs(maxrad * inverseR) + 2.0) * kBothRoundoffs;
-    float nr;
-    if (!SettledFloat(nrValue, nrError * std::fabs(nrValue), nr)) return false;
-    const double tx = static_cast<double>(dx) * nr * inverseR;
-    const double ty = static_cast<double>(dy) * nr * inverseR;
-    const double sx = tx + xmid;
-    const double sy = ty + ymid;
-    return SettledFloat(sx, 2.0 * (2.0 * std::fabs(tx) + std::fabs(sx)) * kBothRoundoffs, fx) &&
-           SettledFloat(sy, 2.0 * (2.0 * std::fabs(ty) + std::fabs(sy)) * kBothRoundoffs, fy);
+// Each bound is doubled to cover the second-order terms. The steps run over
+// the whole piece at a time, so the compiler can keep several pixels in
+// flight (and in vector registers).
+void FastFishEyePositions(const CentreOffsets& columns, float dy, int32_t left, int32_t right,
+                          float maxrad, float xmid, float ymid, WarpPiece& piece) {
+    const int32_t count = right - left;
+    const double inverseMaxrad = 1.0 / maxrad;
+    const double halfMaxrad = static_cast<double>(maxrad) / 2.0;
+    float radius[kPieceLength];
+    double inverseR[kPieceLength];
+    double nrValue[kPieceLength];
+    double nrBound[kPieceLength];
+    for (int32_t i = 0; i < count; ++i) {
+        radius[i] = FastRadius(columns.offset[left + i], dy);
+        inverseR[i] = 1.0 / radius[i];
+        const double a = radius[i] * inverseMaxrad;
+        const double reciprocal = 1.0 / (1.0 - a);
+        nrValue[i] = (reciprocal - 1.0) * halfMaxrad;
+        nrBound[i] = 2.0 *
+                     (2.0 * std::fabs(reciprocal) + 2.0 * std::fabs(maxrad * inverseR[i]) + 2.0) *
+                     kBothRoundoffs * std::fabs(nrValue[i]);
+    }
+    float nr[kPieceLength];
+    for (int32_t i = 0; i < count; ++i) {
+        piece.settled[i] = radius[i] != 0.0f && SettledFloat(nrValue[i], nrBound[i], nr[i]);
+        if (!piece.settled[i]) nr[i] = 0.0f;
+    }
+    double sumX[kPieceLength], sumY[kPieceLength], boundX[kPieceLength], boundY[kPieceLength];
+    for (int32_t i = 0; i < count; ++i) {
+        const double tx = static_cast<double>(columns.offset[left + i]) * nr[i] * inverseR[i];
+        const double ty = static_cast<double>(dy) * nr[i] * inverseR[i];
+        sumX[i] = tx + xmid;
+        sumY[i] = ty + ymid;
+        boundX[i] = 2.0 * (2.0 * std::fabs(tx) + std::fabs(sumX[i])) * kBothRoundoffs;
+        boundY[i] = 2.0 * (2.0 * std::fabs(ty) + std::fabs(sumY[i])) * kBothRoundoffs;
+    }
+    for (int32_t i = 0; i < count; ++i)
+        piece.settled[i] = piece.settled[i] && SettledFloat(sumX[i], boundX[i], piece.fx[i]) &&
+                           SettledFloat(sumY[i], boundY[i], piece.fy[i]);
 }
 
-// Twist's positions for one row piece in double precision, with its
-// arctangents, sines and cosines taken many at a time. settled[i] is false
-// where a stored value might differ from the extended one; the caller then
-// takes TwistPosition for that pixel.
-//
-// Bounds (U the sum of the two unit roundoffs, L the library functions'
-// error allowance in units in the last place, each bound doubled to cover
-// second-order terms):
-//  - the angle arctan(dy / dx) (+ pi when dx < 0): the quotient q (here dy
-//    times the rounded reciprocal of dx, two roundings) errs by at most
-//    2 |q| U, which moves the arctangent by at most 2 |q| / (1 + q^2) U <= U;
-//    the arctangent itself errs by at most 2 L |arctan q| U; pi is held to
-//    within pi U; the sum adds |angle| U.
-//    On the row through the centre (dy = 0) the arctangent is of a zero and
-//    exactly zero, so the angle is 0 or the float nearest pi.
-//  - a = angle - r / amount + pi / 2 (angle, r and pi / 2 floats): the share
-//    r / amount (r times the rounded reciprocal: two roundings) and two more
-//    roundings, at most (2 |r / amount| + |difference| + |a|) U. Often all
-//    three are exact (r a multiple of amount, and the sums of floats short
-//    enough for 53 bits); the sum can then sit exactly on a float midpoint,
-//    but extended precision holds the same exact sum and rounds it the same
-//    way, so an exact sum is stored as it is.
-//  - px = r * cos(a) (a a float): the cosine errs by at most 2 L |cos a| U and
-//    the product adds one rounding: at most (2 L + 1) |px| U; py alike.
-//  - fx = px + cx: a sum of two floats correctly rounded to 53 or 64 bits and
-//    then to a float is the correctly rounded float sum either way, so it
-//    needs no check.
 // True when sum, the double sum of a and b, is exact: the rounding error of
 // a sum is itself a double, recovered exactly by subtracting the larger
 // operand from the sum, so both differences give back the other operand
@@ -153,7 +148,7 @@ inline bool ExactQuotient(double quotient, float r, int32_t divisor) {
 
 void FastTwistPositions(const CentreOffsets& columns, const std::vector<double>& reciprocals,
                         float dy, int32_t left, int32_t right, int32_t amount, float cx, float cy,
-                        TwistPiece& piece) {
+                        WarpPiece& piece) {
     const int32_t count = right - left;
     double quotient[kPieceLength] = {};
     double arctangent[kPieceLength];

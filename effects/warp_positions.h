@@ -40,27 +40,29 @@ float FastRadius(float dx, float dy);
 // the formula has no answer.
 bool FishEyePosition(float dx, float dy, float r, float maxrad, float xmid, float ymid, float& fx,
                      float& fy);
-// The same position in double precision (r != 0, inverseMaxrad = 1 / maxrad
-// in double); false where it cannot prove it equals FishEyePosition's.
-bool FastFishEyePosition(float dx, float dy, float r, float maxrad, double inverseMaxrad,
-                         float xmid, float ymid, float& fx, float& fy);
-
 // Twist's position for the offset (dx, dy) with their squares.
 void TwistPosition(float dx, float dy, long double dxSquare, long double dySquare, int32_t amount,
                    float cx, float cy, float& fx, float& fy);
 
-// Twist's positions for columns left .. right - 1 (at most kPieceLength) of one
-// row at offset dy; settled[i] is false where the fast form cannot prove its
-// position equals TwistPosition's (and at the centre, which TwistPosition
-// answers). reciprocals[x] = 1 / columns.offset[x] in double (0 where the
-// offset is 0). Requires amount != 0.
-struct TwistPiece {
+// The positions of one row piece from a fast form: settled[i] is false where
+// the fast form cannot prove its position equals the exact form's (and at
+// the centre, r = 0, which the exact forms answer).
+struct WarpPiece {
     float fx[kPieceLength];
     float fy[kPieceLength];
     bool settled[kPieceLength];
 };
+
+// FishEye's positions for columns left .. right - 1 (at most kPieceLength) of
+// one row at offset dy (maxrad non-zero and finite).
+void FastFishEyePositions(const CentreOffsets& columns, float dy, int32_t left, int32_t right,
+                          float maxrad, float xmid, float ymid, WarpPiece& piece);
+
+// Twist's positions for columns left .. right - 1 (at most kPieceLength) of
+// one row at offset dy. reciprocals[x] = 1 / columns.offset[x] in double (0
+// where the offset is 0). Requires amount != 0.
 void FastTwistPositions(const CentreOffsets& columns, const std::vector<double>& reciprocals,
                         float dy, int32_t left, int32_t right, int32_t amount, float cx, float cy,
-                        TwistPiece& piece);
+                        WarpPiece& piece);
 
 } // namespace gleamkit::fx::warp
