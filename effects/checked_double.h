@@ -46,7 +46,10 @@ inline bool SettledFloat(double value, double bound, float& stored) {
 // 32 bits.
 inline bool SettledRound(double value, double bound, int32_t& rounded) {
     if (!(std::fabs(value) < 1073741824.0)) return false;
-    const double nearest = std::nearbyint(value);
+    // Below 2^51, adding and removing 1.5 * 2^52 rounds to the nearest whole
+    // number, halves to even, without a library call.
+    constexpr double kShift = 6755399441055744.0;
+    const double nearest = (value + kShift) - kShift;
     const double offset = std::fabs(value - nearest); // exact: value is near nearest
     if (!(bound < 0.5 - offset)) return false;
     rounded = static_cast<int32_t>(nearest);
