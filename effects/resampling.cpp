@@ -117,6 +117,10 @@ float UsableSupport(float support) {
     return support > kLargestSupport ? kLargestSupport : support;
 }
 
+// The smallest weight magnitude for which double sums need no check (see
+// ContributorLists::exactSums).
+constexpr float kSmallestExactSumWeight = 0x1p-20f;
+
 bool WeightFitsFastSums(float weight) {
     const float magnitude = std::fabs(weight);
     return magnitude >= 0x1p-60f && magnitude <= 0x1p60f;
@@ -203,7 +207,10 @@ ContributorLists BuildContributors(int32_t destLength, int32_t sourceLength, flo
 
     lists.first.reserve(static_cast<size_t>(destLength) + 1);
     lists.first.push_back(0);
+    lists.exactSums.reserve(static_cast<size_t>(destLength));
     for (int32_t i = 0; i < destLength; ++i) {
+        bool exactSums = true;
+        Extended magnitudes = 0.0L;
         const float centre = Store(Extended(i) / scale);
         const int32_t left = Floor(Extended(centre) - reach);
         const int32_t right = Ceil(Extended(centre) + reach);
@@ -215,8 +222,11 @@ ContributorLists BuildContributors(int32_t destLength, int32_t sourceLength, flo
             lists.pixel.push_back(ReflectIndex(j, sourceLength));
             lists.weight.push_back(weight);
             if (!WeightFitsFastSums(weight)) lists.fastSafe = false;
+            if (std::fabs(weight) < kSmallestExactSumWeight) exactSums = false;
+            magnitudes += std::fabs(weight);
         }
         lists.first.push_back(static_cast<int32_t>(lists.pixel.size()));
+        lists.exactSums.push_back(exactSums && 255.0L * magnitudes < 1024.0L ? 1 : 0);
     }
     return lists;
 }

@@ -34,19 +34,39 @@ bool HasAvx2() {
     return available;
 }
 
+namespace {
+
+// Eight 32-bit float sums to eight clamped, rounded bytes at target + c.
+inline void StoreEight(__m256d low, __m256d high, uint8_t* target, int32_t c) {
+    __m256 sums = _mm256_set_m128(_mm256_cvtpd_ps(high), _mm256_cvtpd_ps(low));
+    sums = _mm256_min_ps(_mm256_max_ps(sums, _mm256_setzero_ps()), _mm256_set1_ps(255.0f));
+    const __m256i whole = _mm256_cvtps_epi32(sums);
+    const __m128i words =
+        _mm_packs_epi32(_mm256_castsi256_si128(whole), _mm256_extracti128_si256(whole, 1));
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(target + c), _mm_packus_epi16(words, words));
+}
+
+// One step of a vertical block: the terms of row k's eight values.
+inline void VerticalTerms(const uint8_t* row, float weight, int32_t c, __m256d& termLow,
+                          __m256d& termHigh) {
+    const __m256i words =
+        _mm256_cvtepu8_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(row + c)));
+    const __m256d factor = _mm256_set1_pd(weight);
+    termLow = _mm256_mul_pd(_mm256_cvtepi32_pd(_mm256_castsi256_si128(words)), factor);
+    termHigh = _mm256_mul_pd(_mm256_cvtepi32_pd(_mm256_extracti128_si256(words, 1)), factor);
+}
+
+} // namespace
+
 bool VerticalBlockAvx2(const uint8_t* const* rows, const float* weights, int32_t entries, int32_t c,
                        uint8_t* target) {
     __m256d low = _mm256_setzero_pd();
     __m256d high = _mm256_setzero_pd();
     __m256i suspects = _mm256_setzero_si256();
     for (int32_t k = 0; k < entries; ++k) {
-        const __m256i words =
-            _mm256_cvtepu8_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(rows[k] + c)));
-        const __m256d weight = _mm256_set1_pd(weights[k]);
-        const __m256d termLow =
-            _mm256_mul_pd(_mm256_cvtepi32_pd(_mm256_castsi256_si128(words)), weight);
-        const __m256d termHigh =
-            _mm256_mul_pd(_mm256_cvtepi32_pd(_mm256_extracti128_si256(words, 1)), weight);
+        __m256d termLow;
+        __m256d termHigh;
+        VerticalTerms(rows[k], weights[k], c, termLow, termHigh);
         const __m256d sumLow = _mm256_add_pd(low, termLow);
         const __m256d sumHigh = _mm256_add_pd(high, termHigh);
         suspects = _mm256_or_si256(suspects, SuspectLanes(sumLow, low, termLow));
@@ -55,14 +75,38 @@ bool VerticalBlockAvx2(const uint8_t* const* rows, const float* weights, int32_t
         high = RoundToFloat(sumHigh);
     }
     if (!_mm256_testz_si256(suspects, suspects)) return false;
-    __m256 sums = _mm256_set_m128(_mm256_cvtpd_ps(high), _mm256_cvtpd_ps(low));
-    sums = _mm256_min_ps(_mm256_max_ps(sums, _mm256_setzero_ps()), _mm256_set1_ps(255.0f));
-    const __m256i whole = _mm256_cvtps_epi32(sums);
-    const __m128i words =
-        _mm_packs_epi32(_mm256_castsi256_si128(whole), _mm256_extracti128_si256(whole, 1));
-    _mm_storel_epi64(reinterpret_cast<__m128i*>(target + c), _mm_packus_epi16(words, words));
+    StoreEight(low, high, target, c);
     return true;
 }
+
+void VerticalBlockExactSumsAvx2(const uint8_t* const* rows, const float* weights, int32_t entries,
+                                int32_t c, uint8_t* target) {
+    __m256d low = _mm256_setzero_pd();
+    __m256d high = _mm256_setzero_pd();
+    for (int32_t k = 0; k < entries; ++k) {
+        __m256d termLow;
+        __m256d termHigh;
+        VerticalTerms(rows[k], weights[k], c, termLow, termHigh);
+        low = RoundToFloat(_mm256_add_pd(low, termLow));
+        high = RoundToFloat(_mm256_add_pd(high, termHigh));
+    }
+    StoreEight(low, high, target, c);
+}
+
+namespace {
+
+// One pixel's float sums (blue, green, red, 0) to three clamped, rounded bytes.
+inline void StorePixel(__m256d sums, uint8_t* target) {
+    __m128 channels = _mm256_cvtpd_ps(sums);
+    channels = _mm_min_ps(_mm_max_ps(channels, _mm_setzero_ps()), _mm_set1_ps(255.0f));
+    const __m128i words = _mm_packs_epi32(_mm_cvtps_epi32(channels), _mm_setzero_si128());
+    const int32_t packed = _mm_cvtsi128_si32(_mm_packus_epi16(words, words));
+    target[0] = static_cast<uint8_t>(packed);
+    target[1] = static_cast<uint8_t>(packed >> 8);
+    target[2] = static_cast<uint8_t>(packed >> 16);
+}
+
+} // namespace
 
 int HorizontalPixelPairAvx2(const ContributorLists& lists, int32_t i, const double* upper,
                             const double* lower, uint8_t* upperTarget, uint8_t* lowerTarget) {
@@ -93,16 +137,26 @@ int HorizontalPixelPairAvx2(const ContributorLists& lists, int32_t i, const doub
             failed |= 1 << r;
             continue;
         }
-        __m128 channels = _mm256_cvtpd_ps(sums[r]);
-        channels = _mm_min_ps(_mm_max_ps(channels, _mm_setzero_ps()), _mm_set1_ps(255.0f));
-        const __m128i words = _mm_packs_epi32(_mm_cvtps_epi32(channels), _mm_setzero_si128());
-        const int32_t packed = _mm_cvtsi128_si32(_mm_packus_epi16(words, words));
-        uint8_t* target = targets[r] + 3 * static_cast<size_t>(i);
-        target[0] = static_cast<uint8_t>(packed);
-        target[1] = static_cast<uint8_t>(packed >> 8);
-        target[2] = static_cast<uint8_t>(packed >> 16);
+        StorePixel(sums[r], targets[r] + 3 * static_cast<size_t>(i));
     }
     return failed;
+}
+
+void HorizontalPixelPairExactSumsAvx2(const ContributorLists& lists, int32_t i, const double* upper,
+                                      const double* lower, uint8_t* upperTarget,
+                                      uint8_t* lowerTarget) {
+    __m256d upperSum = _mm256_setzero_pd();
+    __m256d lowerSum = _mm256_setzero_pd();
+    for (int32_t e = lists.first[i]; e < lists.first[i + 1]; ++e) {
+        const size_t offset = 4 * static_cast<size_t>(lists.pixel[e]);
+        const __m256d weight = _mm256_set1_pd(lists.weight[e]);
+        upperSum = RoundToFloat(
+            _mm256_add_pd(upperSum, _mm256_mul_pd(_mm256_loadu_pd(upper + offset), weight)));
+        lowerSum = RoundToFloat(
+            _mm256_add_pd(lowerSum, _mm256_mul_pd(_mm256_loadu_pd(lower + offset), weight)));
+    }
+    StorePixel(upperSum, upperTarget + 3 * static_cast<size_t>(i));
+    StorePixel(lowerSum, lowerTarget + 3 * static_cast<size_t>(i));
 }
 
 } // namespace gleamkit::fx::resampling

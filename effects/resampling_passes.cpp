@@ -9,7 +9,8 @@
 // floats (ties would then go to even where the exact sum lies to one side).
 // Every double sum is checked for both (the midpoint bit pattern, and
 // whether the addition was exact); a pixel or block of eight values with such
-// a sum is redone in the exact form. (Weights outside 2^-60 ..
+// a sum is redone in the exact form. Lists whose sums are exact for any bytes
+// (ContributorLists::exactSums) skip the checks in the AVX2 forms. (Weights outside 2^-60 ..
 // 2^60 could reach float denormals or overflow; the caller then takes the
 // exact form throughout.)
 #include "effects/resampling_passes.h"
@@ -173,6 +174,11 @@ void HorizontalRowsFast(const ContributorLists& lists, bool useAvx2,
     for (int32_t i = 0; i < count; ++i) {
         int failed;
         if constexpr (kRows == 2) {
+            if (useAvx2 && lists.ExactSums(i)) {
+                HorizontalPixelPairExactSumsAvx2(lists, i, quads[0], quads[1], targets[0],
+                                                 targets[1]);
+                continue;
+            }
             failed = useAvx2 ? HorizontalPixelPairAvx2(lists, i, quads[0], quads[1], targets[0],
                                                        targets[1])
                              : HorizontalPixelFast<kRows>(lists, i, quads, targets);
@@ -239,6 +245,10 @@ void VerticalRowFast(const ContributorLists& lists, const RowSpan& source, int32
 
     const int32_t values = 3 * source.width;
     int32_t c = 0;
+    if (useAvx2 && lists.ExactSums(i)) {
+        for (; c + 8 <= values; c += 8)
+            VerticalBlockExactSumsAvx2(rows.data(), weights, entries, c, target);
+    }
     for (; c + 8 <= values; c += 8) {
         const bool written = useAvx2 ? VerticalBlockAvx2(rows.data(), weights, entries, c, target)
                                      : VerticalBlockFast(rows.data(), weights, entries, c, target);

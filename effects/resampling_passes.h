@@ -24,8 +24,18 @@ struct ContributorLists {
     // True when every weight is large enough (|w| >= 2^-60) for the double
     // precision sums to stay clear of the float's denormal range.
     bool fastSafe = true;
+    // Per list: 1 when its double sums are exact for any bytes, so they need
+    // no check (every weight is 0 or at least 2^-20 in magnitude, and 255
+    // times the sum of magnitudes stays below 2^10: each term and partial sum
+    // is then a multiple of 2^-43 below 2^10, which 53 bits hold).
+    std::vector<uint8_t> exactSums;
 
     int32_t Count() const { return static_cast<int32_t>(first.size()) - 1; }
+    // True when list i is known to have exact sums (lists built by hand
+    // without the flags have none).
+    bool ExactSums(int32_t i) const {
+        return static_cast<size_t>(i) < exactSums.size() && exactSums[i] != 0;
+    }
 };
 
 // The scale of one axis, stored as a 32-bit float: (dest - 1) / (source - 1),
@@ -73,6 +83,10 @@ bool HasAvx2();
 // precision. Call only when HasAvx2().
 bool VerticalBlockAvx2(const uint8_t* const* rows, const float* weights, int32_t entries, int32_t c,
                        uint8_t* target);
+// The same for a list whose sums are exact (exactSums): nothing to check, so
+// it always writes.
+void VerticalBlockExactSumsAvx2(const uint8_t* const* rows, const float* weights, int32_t entries,
+                                int32_t c, uint8_t* target);
 
 // The AVX2 form of one destination pixel i of the horizontal pass for two
 // rows at once, each row widened to four doubles per pixel (blue, green, red,
@@ -81,5 +95,9 @@ bool VerticalBlockAvx2(const uint8_t* const* rows, const float* weights, int32_t
 // HasAvx2().
 int HorizontalPixelPairAvx2(const ContributorLists& lists, int32_t i, const double* upper,
                             const double* lower, uint8_t* upperTarget, uint8_t* lowerTarget);
+// The same for a list whose sums are exact: nothing to check or redo.
+void HorizontalPixelPairExactSumsAvx2(const ContributorLists& lists, int32_t i, const double* upper,
+                                      const double* lower, uint8_t* upperTarget,
+                                      uint8_t* lowerTarget);
 
 } // namespace gleamkit::fx::resampling
