@@ -79,18 +79,37 @@ bool VerticalBlockAvx2(const uint8_t* const* rows, const float* weights, int32_t
     return true;
 }
 
-void VerticalBlockExactSumsAvx2(const uint8_t* const* rows, const float* weights, int32_t entries,
-                                int32_t c, uint8_t* target) {
-    __m256d low = _mm256_setzero_pd();
-    __m256d high = _mm256_setzero_pd();
-    for (int32_t k = 0; k < entries; ++k) {
-        __m256d termLow;
-        __m256d termHigh;
-        VerticalTerms(rows[k], weights[k], c, termLow, termHigh);
-        low = RoundToFloat(_mm256_add_pd(low, termLow));
-        high = RoundToFloat(_mm256_add_pd(high, termHigh));
+int32_t VerticalRowExactSumsAvx2(const uint8_t* const* rows, const float* weights, int32_t entries,
+                                 int32_t values, uint8_t* target) {
+    int32_t c = 0;
+    // Two blocks at a time: four independent chains of sums keep the
+    // conversions of one block from waiting on another's.
+    for (; c + 16 <= values; c += 16) {
+        __m256d low = _mm256_setzero_pd(), high = _mm256_setzero_pd();
+        __m256d nextLow = _mm256_setzero_pd(), nextHigh = _mm256_setzero_pd();
+        for (int32_t k = 0; k < entries; ++k) {
+            __m256d termLow, termHigh, nextTermLow, nextTermHigh;
+            VerticalTerms(rows[k], weights[k], c, termLow, termHigh);
+            VerticalTerms(rows[k], weights[k], c + 8, nextTermLow, nextTermHigh);
+            low = RoundToFloat(_mm256_add_pd(low, termLow));
+            high = RoundToFloat(_mm256_add_pd(high, termHigh));
+            nextLow = RoundToFloat(_mm256_add_pd(nextLow, nextTermLow));
+            nextHigh = RoundToFloat(_mm256_add_pd(nextHigh, nextTermHigh));
+        }
+        StoreEight(low, high, target, c);
+        StoreEight(nextLow, nextHigh, target, c + 8);
     }
-    StoreEight(low, high, target, c);
+    for (; c + 8 <= values; c += 8) {
+        __m256d low = _mm256_setzero_pd(), high = _mm256_setzero_pd();
+        for (int32_t k = 0; k < entries; ++k) {
+            __m256d termLow, termHigh;
+            VerticalTerms(rows[k], weights[k], c, termLow, termHigh);
+            low = RoundToFloat(_mm256_add_pd(low, termLow));
+            high = RoundToFloat(_mm256_add_pd(high, termHigh));
+        }
+        StoreEight(low, high, target, c);
+    }
+    return c;
 }
 
 namespace {
@@ -142,21 +161,52 @@ int HorizontalPixelPairAvx2(const ContributorLists& lists, int32_t i, const doub
     return failed;
 }
 
-void HorizontalPixelPairExactSumsAvx2(const ContributorLists& lists, int32_t i, const double* upper,
-                                      const double* lower, uint8_t* upperTarget,
-                                      uint8_t* lowerTarget) {
-    __m256d upperSum = _mm256_setzero_pd();
-    __m256d lowerSum = _mm256_setzero_pd();
-    for (int32_t e = lists.first[i]; e < lists.first[i + 1]; ++e) {
-        const size_t offset = 4 * static_cast<size_t>(lists.pixel[e]);
-        const __m256d weight = _mm256_set1_pd(lists.weight[e]);
-        upperSum = RoundToFloat(
-            _mm256_add_pd(upperSum, _mm256_mul_pd(_mm256_loadu_pd(upper + offset), weight)));
-        lowerSum = RoundToFloat(
-            _mm256_add_pd(lowerSum, _mm256_mul_pd(_mm256_loadu_pd(lower + offset), weight)));
+void HorizontalRunExactSumsAvx2(const ContributorLists& lists, int32_t begin, int32_t end,
+                                const double* upper, const double* lower, uint8_t* upperTarget,
+                                uint8_t* lowerTarget) {
+    int32_t i = begin;
+    // Two pixels of two rows at a time where the pixels' lists are equally
+    // long: four independent chains of sums keep the conversions busy.
+    for (; i + 1 < end; i += 2) {
+        const int32_t first = lists.first[i];
+        const int32_t entries = lists.first[i + 1] - first;
+        const int32_t second = lists.first[i + 1];
+        if (lists.first[i + 2] - second != entries) break;
+        __m256d sums[4] = {_mm256_setzero_pd(), _mm256_setzero_pd(), _mm256_setzero_pd(),
+                           _mm256_setzero_pd()};
+        for (int32_t k = 0; k < entries; ++k) {
+            const __m256d weight = _mm256_set1_pd(lists.weight[first + k]);
+            const __m256d nextWeight = _mm256_set1_pd(lists.weight[second + k]);
+            const size_t offset = 4 * static_cast<size_t>(lists.pixel[first + k]);
+            const size_t nextOffset = 4 * static_cast<size_t>(lists.pixel[second + k]);
+            sums[0] = RoundToFloat(
+                _mm256_add_pd(sums[0], _mm256_mul_pd(_mm256_loadu_pd(upper + offset), weight)));
+            sums[1] = RoundToFloat(
+                _mm256_add_pd(sums[1], _mm256_mul_pd(_mm256_loadu_pd(lower + offset), weight)));
+            sums[2] = RoundToFloat(_mm256_add_pd(
+                sums[2], _mm256_mul_pd(_mm256_loadu_pd(upper + nextOffset), nextWeight)));
+            sums[3] = RoundToFloat(_mm256_add_pd(
+                sums[3], _mm256_mul_pd(_mm256_loadu_pd(lower + nextOffset), nextWeight)));
+        }
+        StorePixel(sums[0], upperTarget + 3 * static_cast<size_t>(i));
+        StorePixel(sums[1], lowerTarget + 3 * static_cast<size_t>(i));
+        StorePixel(sums[2], upperTarget + 3 * static_cast<size_t>(i + 1));
+        StorePixel(sums[3], lowerTarget + 3 * static_cast<size_t>(i + 1));
     }
-    StorePixel(upperSum, upperTarget + 3 * static_cast<size_t>(i));
-    StorePixel(lowerSum, lowerTarget + 3 * static_cast<size_t>(i));
+    for (; i < end; ++i) {
+        __m256d upperSum = _mm256_setzero_pd();
+        __m256d lowerSum = _mm256_setzero_pd();
+        for (int32_t e = lists.first[i]; e < lists.first[i + 1]; ++e) {
+            const __m256d weight = _mm256_set1_pd(lists.weight[e]);
+            const size_t offset = 4 * static_cast<size_t>(lists.pixel[e]);
+            upperSum = RoundToFloat(
+                _mm256_add_pd(upperSum, _mm256_mul_pd(_mm256_loadu_pd(upper + offset), weight)));
+            lowerSum = RoundToFloat(
+                _mm256_add_pd(lowerSum, _mm256_mul_pd(_mm256_loadu_pd(lower + offset), weight)));
+        }
+        StorePixel(upperSum, upperTarget + 3 * static_cast<size_t>(i));
+        StorePixel(lowerSum, lowerTarget + 3 * static_cast<size_t>(i));
+    }
 }
 
 } // namespace gleamkit::fx::resampling

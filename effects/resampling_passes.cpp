@@ -175,8 +175,11 @@ void HorizontalRowsFast(const ContributorLists& lists, bool useAvx2,
         int failed;
         if constexpr (kRows == 2) {
             if (useAvx2 && lists.ExactSums(i)) {
-                HorizontalPixelPairExactSumsAvx2(lists, i, quads[0], quads[1], targets[0],
-                                                 targets[1]);
+                int32_t end = i + 1;
+                while (end < count && lists.ExactSums(end)) ++end;
+                HorizontalRunExactSumsAvx2(lists, i, end, quads[0], quads[1], targets[0],
+                                           targets[1]);
+                i = end - 1;
                 continue;
             }
             failed = useAvx2 ? HorizontalPixelPairAvx2(lists, i, quads[0], quads[1], targets[0],
@@ -245,10 +248,8 @@ void VerticalRowFast(const ContributorLists& lists, const RowSpan& source, int32
 
     const int32_t values = 3 * source.width;
     int32_t c = 0;
-    if (useAvx2 && lists.ExactSums(i)) {
-        for (; c + 8 <= values; c += 8)
-            VerticalBlockExactSumsAvx2(rows.data(), weights, entries, c, target);
-    }
+    if (useAvx2 && lists.ExactSums(i))
+        c = VerticalRowExactSumsAvx2(rows.data(), weights, entries, values, target);
     for (; c + 8 <= values; c += 8) {
         const bool written = useAvx2 ? VerticalBlockAvx2(rows.data(), weights, entries, c, target)
                                      : VerticalBlockFast(rows.data(), weights, entries, c, target);

@@ -83,10 +83,11 @@ bool HasAvx2();
 // precision. Call only when HasAvx2().
 bool VerticalBlockAvx2(const uint8_t* const* rows, const float* weights, int32_t entries, int32_t c,
                        uint8_t* target);
-// The same for a list whose sums are exact (exactSums): nothing to check, so
-// it always writes.
-void VerticalBlockExactSumsAvx2(const uint8_t* const* rows, const float* weights, int32_t entries,
-                                int32_t c, uint8_t* target);
+// Channel values 0 .. values - 1 of a destination row whose list has exact
+// sums (exactSums), in blocks of eight with nothing to check; answers where
+// the blocks stop (the last few values are left to the caller).
+int32_t VerticalRowExactSumsAvx2(const uint8_t* const* rows, const float* weights, int32_t entries,
+                                 int32_t values, uint8_t* target);
 
 // The AVX2 form of one destination pixel i of the horizontal pass for two
 // rows at once, each row widened to four doubles per pixel (blue, green, red,
@@ -95,9 +96,10 @@ void VerticalBlockExactSumsAvx2(const uint8_t* const* rows, const float* weights
 // HasAvx2().
 int HorizontalPixelPairAvx2(const ContributorLists& lists, int32_t i, const double* upper,
                             const double* lower, uint8_t* upperTarget, uint8_t* lowerTarget);
-// The same for a list whose sums are exact: nothing to check or redo.
-void HorizontalPixelPairExactSumsAvx2(const ContributorLists& lists, int32_t i, const double* upper,
-                                      const double* lower, uint8_t* upperTarget,
-                                      uint8_t* lowerTarget);
+// Destination pixels begin .. end - 1 of two rows, for lists whose sums are
+// exact: nothing to check or redo.
+void HorizontalRunExactSumsAvx2(const ContributorLists& lists, int32_t begin, int32_t end,
+                                const double* upper, const double* lower, uint8_t* upperTarget,
+                                uint8_t* lowerTarget);
 
 } // namespace gleamkit::fx::resampling
