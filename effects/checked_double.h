@@ -9,7 +9,6 @@
 // extended precision.
 #pragma once
 
-#include <bit>
 #include <cmath>
 #include <cstdint>
 
@@ -19,40 +18,44 @@ namespace gleamkit::fx {
 constexpr double kBothRoundoffs = 0x1p-53 + 0x1p-64;
 
 // True, with `stored` = static_cast<float>(value), when every number within
-// `bound` of `value` rounds to that same float; false when a float rounding
-// boundary (a midpoint between neighbouring floats) may lie within `bound`, or
-// when value is outside the float's normal range (zero, denormal, overflow,
-// not a number), or bound is not a number.
+// `bound` of `value` rounds to that same float; false otherwise, and when the
+// float would be zero (whose sign the bound cannot tell), infinite, or when
+// value or bound is not a number.
+//
+// Rounding to a float never decreases as its argument grows. The two ends
+// value -/+ bound are formed in double, which could pull an end inward by
+// half a unit in its last place (and collapse a tiny bound onto a midpoint),
+// so the bound is first widened by 2^-50 |value| (and a few of the smallest
+// denormals), more than that rounding for any bound up to 7 |value| (a larger
+// one reaches past zero, and the ends' signs differ). The ends then enclose
+// every number within `bound` of `value`, and equal floats at the ends prove
+// that all of them round alike.
 inline bool SettledFloat(double value, double bound, float& stored) {
-    const uint64_t bits = std::bit_cast<uint64_t>(value);
-    const int32_t exponent = static_cast<int32_t>((bits >> 52) & 0x7FF);
-    // 2^-125 <= |value| < 2^127: both roundings land on normal floats.
-    if (exponent < 1023 - 125 || exponent > 1023 + 126) return false;
-    // A float keeps 24 of the double's 53 significant bits; the 29 dropped
-    // bits measure the distance to the midpoint of this float interval in
-    // units of the double's last place. Across a power of two the float
-    // spacing halves, but the midpoints there are at least 2^27 units away.
-    const int64_t dropped = static_cast<int64_t>(bits & 0x1FFFFFFF);
-    const int64_t fromMidpoint = dropped > 0x10000000 ? dropped - 0x10000000 : 0x10000000 - dropped;
-    const int64_t clear = fromMidpoint < 0x8000000 ? fromMidpoint : 0x8000000;
-    const double unit = std::bit_cast<double>(static_cast<uint64_t>(exponent - 52) << 52);
-    if (!(bound < unit * static_cast<double>(clear))) return false;
-    stored = static_cast<float>(value);
+    const double widened = bound + std::fabs(value) * 0x1p-50 + 0x1p-1072;
+    const float low = static_cast<float>(value - widened);
+    const float high = static_cast<float>(value + widened);
+    if (!(low == high) || low == 0.0f || !std::isfinite(low)) return false;
+    stored = low;
     return true;
+}
+
+// Round: nearest whole number, halves to even, for |value| below 2^51 (adding
+// and removing 1.5 * 2^52 rounds without a library call).
+inline double RoundedWhole(double value) {
+    constexpr double kShift = 6755399441055744.0;
+    return (value + kShift) - kShift;
 }
 
 // True, with `rounded` = the nearest integer (halves to even), when every
 // number within `bound` of `value` rounds to that same integer and it fits
-// 32 bits.
+// 32 bits. Rounding never decreases either; the bound is widened as in
+// SettledFloat so the double ends enclose the interval.
 inline bool SettledRound(double value, double bound, int32_t& rounded) {
-    if (!(std::fabs(value) < 1073741824.0)) return false;
-    // Below 2^51, adding and removing 1.5 * 2^52 rounds to the nearest whole
-    // number, halves to even, without a library call.
-    constexpr double kShift = 6755399441055744.0;
-    const double nearest = (value + kShift) - kShift;
-    const double offset = std::fabs(value - nearest); // exact: value is near nearest
-    if (!(bound < 0.5 - offset)) return false;
-    rounded = static_cast<int32_t>(nearest);
+    const double widened = bound + std::fabs(value) * 0x1p-50 + 0x1p-1072;
+    if (!(std::fabs(value) + widened < 1073741824.0)) return false;
+    const double low = RoundedWhole(value - widened);
+    if (low != RoundedWhole(value + widened)) return false;
+    rounded = static_cast<int32_t>(low);
     return true;
 }
 

@@ -19,8 +19,10 @@ using warp::CentreOffsets;
 
 TEST(SettledFloat, RefusesValuesWhoseBoundReachesAFloatMidpoint) {
     float stored = 0.0f;
-    // 1 + 2^-24 is the midpoint between 1 and the next float.
+    // 1 + 2^-24 is the midpoint between 1 and the next float: refused even
+    // with bounds far below a unit in the double's last place.
     EXPECT_FALSE(SettledFloat(1.0 + 0x1p-24, 0.0, stored));
+    EXPECT_FALSE(SettledFloat(1.0 + 0x1p-24, 0x1p-60, stored));
     // A hair above it: settled when the bound stays short of the midpoint.
     EXPECT_TRUE(SettledFloat(1.0 + 0x1p-24 + 0x1p-40, 0x1p-41, stored));
     EXPECT_EQ(stored, 1.0f + 0x1p-23f);
@@ -31,23 +33,25 @@ TEST(SettledFloat, RefusesValuesWhoseBoundReachesAFloatMidpoint) {
     EXPECT_EQ(stored, 1.0f);
     // Just above a power of two the midpoint below is half as far away:
     // 1 - 2^-25.
-    EXPECT_TRUE(SettledFloat(1.0 + 0x1p-50, 0x1p-26, stored));
+    EXPECT_TRUE(SettledFloat(1.0 + 0x1p-50, 0x1p-25, stored));
     EXPECT_EQ(stored, 1.0f);
-    EXPECT_FALSE(SettledFloat(1.0 + 0x1p-50, 0x1p-25, stored));
+    EXPECT_FALSE(SettledFloat(1.0 + 0x1p-50, 0x1p-25 + 0x1p-49, stored));
     // Negative values mirror positive ones.
-    EXPECT_FALSE(SettledFloat(-(1.0 + 0x1p-24), 0.0, stored));
+    EXPECT_FALSE(SettledFloat(-(1.0 + 0x1p-24), 0x1p-60, stored));
     EXPECT_TRUE(SettledFloat(-(3.0 + 0x1p-30), 0x1p-40, stored));
     EXPECT_EQ(stored, -3.0f);
 }
 
-TEST(SettledFloat, RefusesWhatIsNotANormalFloat) {
+TEST(SettledFloat, RefusesZeroInfinityAndNotANumber) {
     float stored = 0.0f;
     const double infinity = HUGE_VAL;
-    for (const double value : {0.0, -0.0, 0x1p-130, 0x1p-126, 0x1p128, 0x1p127 * 1.5, infinity,
-                               -infinity, std::nan("")})
+    for (const double value : {0.0, -0.0, 0x1p-160, 0x1p128, infinity, -infinity, std::nan("")})
         EXPECT_FALSE(SettledFloat(value, 0.0, stored)) << value;
     EXPECT_FALSE(SettledFloat(1.5, std::nan(""), stored));
     EXPECT_FALSE(SettledFloat(1.5, HUGE_VAL, stored));
+    // A denormal float is as settled as any other when the bound allows.
+    EXPECT_TRUE(SettledFloat(0x1p-140 + 0x1p-160, 0x1p-160, stored));
+    EXPECT_EQ(stored, 0x1p-140f);
 }
 
 // Every number within the bound rounds to the settled float: both ends of
@@ -80,7 +84,8 @@ TEST(SettledFloat, BothEndsOfASettledIntervalRoundToTheStoredFloat) {
 TEST(SettledRound, RefusesHalvesWithinTheBound) {
     int32_t rounded = 0;
     EXPECT_FALSE(SettledRound(2.5, 0.0, rounded));
-    EXPECT_FALSE(SettledRound(-0.5, 0.0, rounded));
+    EXPECT_FALSE(SettledRound(2.5, 0x1p-80, rounded));
+    EXPECT_FALSE(SettledRound(-0.5, 0x1p-40, rounded));
     EXPECT_TRUE(SettledRound(2.5 + 0x1p-30, 0x1p-31, rounded));
     EXPECT_EQ(rounded, 3);
     EXPECT_FALSE(SettledRound(2.5 + 0x1p-30, 0x1p-30, rounded));
