@@ -142,25 +142,35 @@ void SetThreadCount(int32_t count) {
     g_threadCount.store(count <= 0 ? 0 : std::min(count, kMostThreads), std::memory_order_relaxed);
 }
 
-void ParallelBands(int32_t count, int32_t grain,
-                   const std::function<void(int32_t, int32_t)>& band) {
-    if (count <= 0) return;
+std::vector<int32_t> BandEdges(int32_t count, int32_t grain) {
+    if (count <= 0) return {0};
     grain = std::max(grain, 1);
     const int32_t threads = ThreadCount();
     const int32_t most = (count + grain - 1) / grain;
     const int32_t bands = std::min(most, threads == 1 ? 1 : threads * kBandsPerThread);
+    std::vector<int32_t> edges(static_cast<size_t>(bands) + 1);
+    for (int32_t b = 0; b <= bands; ++b)
+        edges[b] = static_cast<int32_t>(int64_t{count} * b / bands);
+    return edges;
+}
+
+void ParallelTasks(int32_t tasks, const std::function<void(int32_t)>& task) {
+    if (tasks <= 0) return;
+    const int32_t threads = ThreadCount();
     std::unique_lock job(g_jobMutex, std::try_to_lock);
-    if (bands <= 1 || !job.owns_lock()) {
-        band(0, count);
+    if (tasks == 1 || threads == 1 || !job.owns_lock()) {
+        for (int32_t b = 0; b < tasks; ++b) task(b);
         return;
     }
-    // Band b covers count * b / bands .. count * (b + 1) / bands - 1.
-    const std::function<void(int32_t)> runBand = [&](int32_t b) {
-        const int32_t begin = static_cast<int32_t>(int64_t{count} * b / bands);
-        const int32_t end = static_cast<int32_t>(int64_t{count} * (b + 1) / bands);
-        if (begin < end) band(begin, end);
-    };
-    Pool::Instance().Run(bands, std::min(threads, bands) - 1, runBand);
+    Pool::Instance().Run(tasks, std::min(threads, tasks) - 1, task);
+}
+
+void ParallelBands(int32_t count, int32_t grain,
+                   const std::function<void(int32_t, int32_t)>& band) {
+    if (count <= 0) return;
+    const std::vector<int32_t> edges = BandEdges(count, grain);
+    ParallelTasks(static_cast<int32_t>(edges.size()) - 1,
+                  [&](int32_t b) { band(edges[b], edges[b + 1]); });
 }
 
 void ParallelRows(int32_t height, int32_t width,

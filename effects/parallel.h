@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 namespace gleamkit::fx {
 
@@ -27,6 +28,15 @@ void SetThreadCount(int32_t count);
 // another thread) it runs everything on the calling thread. The first
 // exception a band raises is raised again once all bands have ended.
 void ParallelBands(int32_t count, int32_t grain, const std::function<void(int32_t, int32_t)>& band);
+
+// The bands ParallelBands(count, grain, ...) would make now: band b covers
+// edges[b] .. edges[b + 1] - 1. For operations that must save what lies
+// around each band before any band runs; run them with ParallelTasks.
+std::vector<int32_t> BandEdges(int32_t count, int32_t grain);
+
+// Calls task(b) for every b in 0 .. tasks - 1, on up to ThreadCount()
+// threads, under the rules of ParallelBands.
+void ParallelTasks(int32_t tasks, const std::function<void(int32_t)>& task);
 
 // ParallelBands over the rows of a picture `width` pixels wide, with bands
 // large enough (some thousands of pixels) that waking a worker pays.

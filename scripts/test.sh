@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs every test: the release build (all labels), then the
-# AddressSanitizer + UndefinedBehaviorSanitizer build of the unit tests.
+# AddressSanitizer + UndefinedBehaviorSanitizer build of the unit tests, then
+# the ThreadSanitizer build of the effects tests that run on worker threads.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -15,3 +16,11 @@ scripts/build.sh build/sanitize -DCMAKE_BUILD_TYPE=Debug -DGLEAMKIT_SANITIZE=ON 
     -DGLEAMKIT_TESTS=ON -DGLEAMKIT_BENCH=OFF
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
     ctest --test-dir build/sanitize --output-on-failure -j "$jobs" -LE 'slow|gui'
+
+# Only the effects library and its tests: every operation at several thread
+# counts, the band runner itself, and the passes and warps it splits.
+cmake -S . -B build/tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DGLEAMKIT_TSAN=ON \
+    -DGLEAMKIT_TESTS=ON -DGLEAMKIT_BENCH=OFF >/dev/null
+cmake --build build/tsan -j "$jobs" --target gleamkit_effects_tests
+TSAN_OPTIONS=halt_on_error=1 build/tsan/effects/gleamkit_effects_tests \
+    --gtest_filter='ParallelBands*:ResamplingPasses*:SmoothRotate*:FishEye*:Twist*'
