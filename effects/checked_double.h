@@ -17,10 +17,10 @@ namespace gleamkit::fx {
 // Unit roundoff of double plus that of extended precision.
 constexpr double kBothRoundoffs = 0x1p-53 + 0x1p-64;
 
-// True, with `stored` = static_cast<float>(value), when every number within
-// `bound` of `value` rounds to that same float; false otherwise, and when the
-// float would be zero (whose sign the bound cannot tell), infinite, or when
-// value or bound is not a number.
+// True when every number within `bound` of `value` rounds to the same float,
+// which is then `stored`; false otherwise, and when the float would be zero
+// (whose sign the bound cannot tell) or infinite, or when value or bound is
+// not a number.
 //
 // Rounding to a float never decreases as its argument grows. The two ends
 // value -/+ bound are formed in double, which could pull an end inward by
@@ -34,9 +34,10 @@ inline bool SettledFloat(double value, double bound, float& stored) {
     const double widened = bound + std::fabs(value) * 0x1p-50 + 0x1p-1072;
     const float low = static_cast<float>(value - widened);
     const float high = static_cast<float>(value + widened);
-    if (!(low == high) || low == 0.0f || !std::isfinite(low)) return false;
+    // Always stored (a caller may ignore a refused value), tested without
+    // branches so that loops over many values can use vector registers.
     stored = low;
-    return true;
+    return (low == high) & (low != 0.0f) & (std::fabs(low) <= 0x1.fffffep127f);
 }
 
 // Round: nearest whole number, halves to even, for |value| below 2^51 (adding

@@ -7,6 +7,8 @@
 // within that bound (SettledFloat).
 #include "effects/warp_positions.h"
 
+#include <emmintrin.h>
+
 #include <cmath>
 
 #include "effects/checked_double.h"
@@ -146,74 +148,146 @@ inline bool ExactQuotient(double quotient, float r, int32_t divisor) {
            static_cast<double>(static_cast<float>(quotient)) == quotient && quotient * divisor == r;
 }
 
+namespace {
+
+// Two doubles at a time with SSE2, which every x86-64 processor has: the
+// same operations in the same order as one at a time, so the same values.
+inline __m128d Abs(__m128d v) {
+    return _mm_andnot_pd(_mm_set1_pd(-0.0), v);
+}
+
+inline __m128d Select(__m128d mask, __m128d yes, __m128d no) {
+    return _mm_or_pd(_mm_and_pd(mask, yes), _mm_andnot_pd(mask, no));
+}
+
+// A float held in a double, as a float variable would hold the value.
+inline __m128d AsFloat(__m128d v) {
+    return _mm_cvtps_pd(_mm_cvtpd_ps(v));
+}
+
+// SettledFloat for two values: the floats (held in doubles) in `stored`, and
+// a lane mask of all ones where settled.
+inline __m128d SettledPair(__m128d value, __m128d bound, __m128d& stored) {
+    const __m128d widened = _mm_add_pd(
+        _mm_add_pd(bound, _mm_mul_pd(Abs(value), _mm_set1_pd(0x1p-50))), _mm_set1_pd(0x1p-1072));
+    const __m128 low = _mm_cvtpd_ps(_mm_sub_pd(value, widened));
+    const __m128 high = _mm_cvtpd_ps(_mm_add_pd(value, widened));
+    const __m128 magnitude = _mm_andnot_ps(_mm_set1_ps(-0.0f), low);
+    const __m128 settled =
+        _mm_and_ps(_mm_and_ps(_mm_cmpeq_ps(low, high), _mm_cmpneq_ps(low, _mm_setzero_ps())),
+                   _mm_cmple_ps(magnitude, _mm_set1_ps(0x1.fffffep127f)));
+    stored = _mm_cvtps_pd(low);
+    const __m128i lanes = _mm_castps_si128(settled);
+    return _mm_castsi128_pd(_mm_unpacklo_epi32(lanes, lanes));
+}
+
+// ExactSum for two lanes: all ones where sum = a + b exactly.
+inline __m128d ExactSumPair(__m128d sum, __m128d a, __m128d b) {
+    return _mm_and_pd(_mm_cmpeq_pd(_mm_sub_pd(sum, a), b), _mm_cmpeq_pd(_mm_sub_pd(sum, b), a));
+}
+
+} // namespace
+
 void FastTwistPositions(const CentreOffsets& columns, const std::vector<double>& reciprocals,
                         float dy, int32_t left, int32_t right, int32_t amount, float cx, float cy,
                         WarpPiece& piece) {
+    // Pairs of pixels; an odd piece repeats its last pixel in the spare lane.
     const int32_t count = right - left;
-    double quotient[kPieceLength] = {};
-    double arctangent[kPieceLength];
-    float radius[kPieceLength];
-    for (int32_t i = 0; i < count; ++i) {
-        radius[i] = FastRadius(columns.offset[left + i], dy);
-        quotient[i] = dy * reciprocals[left + i];
+    const int32_t lanes = count + (count & 1);
+    alignas(16) double offset[kPieceLength];
+    alignas(16) double radius[kPieceLength];
+    alignas(16) double quotient[kPieceLength];
+    for (int32_t i = 0; i < lanes; ++i) {
+        const int32_t x = left + Min(i, count - 1);
+        offset[i] = columns.offset[x];
+        radius[i] = FastRadius(columns.offset[x], dy);
+        quotient[i] = dy * reciprocals[x];
     }
-    AtanMany(quotient, arctangent, count);
+    alignas(16) double arctangent[kPieceLength];
+    AtanMany(quotient, arctangent, lanes);
 
     constexpr double kPiDouble = static_cast<double>(kPi);
-    constexpr float kPiFloat = static_cast<float>(kPi);
     constexpr double kLibraryError = 2.0 * kLibraryUlps;
-    const double inverseAmount = 1.0 / amount;
-    double turned[kPieceLength];
-    for (int32_t i = 0; i < count; ++i) {
-        const float dx = columns.offset[left + i];
-        const float r = radius[i];
-        bool settled = true;
-        float angle;
-        if (dx == 0.0f) {
-            angle = dy > 0.0f ? kHalfPiFloat : -kHalfPiFloat;
-        } else if (dy == 0.0f) {
-            angle = dx < 0.0f ? kPiFloat : 0.0f;
-        } else {
-            const double value = dx < 0.0f ? arctangent[i] + kPiDouble : arctangent[i];
-            const double error = 1.0 + kLibraryError * std::fabs(arctangent[i]) +
-                                 (dx < 0.0f ? kPiDouble : 0.0) + std::fabs(value);
-            settled = SettledFloat(value, 2.0 * error * kBothRoundoffs, angle);
-        }
-        float a = 0.0f;
-        if (settled) {
-            const double share = r * inverseAmount;
-            const double difference = angle - share;
-            const double value = difference + kHalfPiFloat;
-            if (ExactQuotient(share, r, amount) && ExactSum(difference, angle, -share) &&
-                ExactSum(value, difference, kHalfPiFloat)) {
-                a = static_cast<float>(value);
-            } else {
-                const double error =
-                    2.0 * std::fabs(share) + std::fabs(difference) + std::fabs(value);
-                settled = SettledFloat(value, 2.0 * error * kBothRoundoffs, a);
-            }
-        }
-        piece.settled[i] = settled && r != 0.0f;
-        turned[i] = a;
+    const __m128d pi = _mm_set1_pd(kPiDouble);
+    const __m128d halfPi = _mm_set1_pd(kHalfPiFloat);
+    const __m128d twoRoundoffs = _mm_set1_pd(2.0 * kBothRoundoffs);
+    const __m128d zero = _mm_setzero_pd();
+    const __m128d rowAxis = _mm_castsi128_pd(_mm_set1_epi32(dy == 0.0f ? -1 : 0));
+    const __m128d columnAngle = _mm_set1_pd(dy > 0.0f ? kHalfPiFloat : -kHalfPiFloat);
+    const __m128d inverseAmount = _mm_set1_pd(1.0 / amount);
+    const __m128d amountLanes = _mm_set1_pd(amount);
+    const __m128d quotientFits = _mm_castsi128_pd(
+        _mm_set1_epi32(amount > -(1 << 29) && amount < (1 << 29) ? -1 : 0));
+    const __m128d productError = _mm_set1_pd(2.0 * (kLibraryError + 1.0) * kBothRoundoffs);
+    alignas(16) double turned[kPieceLength];
+    alignas(16) double settledLanes[kPieceLength];
+    for (int32_t i = 0; i < lanes; i += 2) {
+        const __m128d dx = _mm_load_pd(offset + i);
+        const __m128d r = _mm_load_pd(radius + i);
+        const __m128d arc = _mm_load_pd(arctangent + i);
+        // The angle.
+        const __m128d negative = _mm_cmplt_pd(dx, zero);
+        const __m128d turn = _mm_and_pd(negative, pi);
+        const __m128d angleValue = _mm_add_pd(arc, turn);
+        const __m128d angleError = _mm_add_pd(
+            _mm_add_pd(_mm_add_pd(_mm_set1_pd(1.0), _mm_mul_pd(_mm_set1_pd(kLibraryError), Abs(arc))),
+                       turn),
+            Abs(angleValue));
+        __m128d angleStored;
+        const __m128d angleProven =
+            SettledPair(angleValue, _mm_mul_pd(angleError, twoRoundoffs), angleStored);
+        const __m128d columnAxis = _mm_cmpeq_pd(dx, zero);
+        const __m128d onAxis = _mm_or_pd(columnAxis, rowAxis);
+        const __m128d axisAngle =
+            Select(columnAxis, columnAngle, _mm_and_pd(negative, _mm_set1_pd(static_cast<float>(kPi))));
+        const __m128d angle = Select(onAxis, axisAngle, angleStored);
+        // a = angle - r / amount + pi / 2.
+        const __m128d share = _mm_mul_pd(r, inverseAmount);
+        const __m128d difference = _mm_sub_pd(angle, share);
+        const __m128d value = _mm_add_pd(difference, halfPi);
+        const __m128d exactShare =
+            _mm_and_pd(quotientFits, _mm_and_pd(_mm_cmpeq_pd(AsFloat(share), share),
+                                                _mm_cmpeq_pd(_mm_mul_pd(share, amountLanes), r)));
+        const __m128d negativeShare = _mm_sub_pd(zero, share);
+        const __m128d exact =
+            _mm_and_pd(exactShare, _mm_and_pd(ExactSumPair(difference, angle, negativeShare),
+                                              ExactSumPair(value, difference, halfPi)));
+        const __m128d turnError = _mm_add_pd(
+            _mm_add_pd(_mm_add_pd(Abs(share), Abs(share)), Abs(difference)), Abs(value));
+        __m128d turnStored;
+        const __m128d turnProven =
+            SettledPair(value, _mm_mul_pd(turnError, twoRoundoffs), turnStored);
+        const __m128d settled =
+            _mm_and_pd(_mm_and_pd(_mm_or_pd(onAxis, angleProven), _mm_or_pd(exact, turnProven)),
+                       _mm_cmpneq_pd(r, zero));
+        _mm_store_pd(turned + i, _mm_and_pd(settled, Select(exact, AsFloat(value), turnStored)));
+        _mm_store_pd(settledLanes + i, settled);
     }
-    double sine[kPieceLength];
-    double cosine[kPieceLength];
-    SinCosMany(turned, sine, cosine, count);
+    alignas(16) double sine[kPieceLength];
+    alignas(16) double cosine[kPieceLength];
+    SinCosMany(turned, sine, cosine, lanes);
 
-    constexpr double kProductError = 2.0 * (kLibraryError + 1.0) * kBothRoundoffs;
-    for (int32_t i = 0; i < count; ++i) {
-        if (!piece.settled[i]) continue;
-        const double px = static_cast<double>(radius[i]) * cosine[i];
-        const double py = static_cast<double>(radius[i]) * sine[i];
-        float storedX;
-        float storedY;
-        if (!SettledFloat(px, kProductError * std::fabs(px), storedX) ||
-            !SettledFloat(py, kProductError * std::fabs(py), storedY)) {
-            piece.settled[i] = false;
-            continue;
+    const __m128d centreX = _mm_set1_pd(cx);
+    const __m128d centreY = _mm_set1_pd(cy);
+    for (int32_t i = 0; i < lanes; i += 2) {
+        const __m128d r = _mm_load_pd(radius + i);
+        const __m128d px = _mm_mul_pd(r, _mm_load_pd(cosine + i));
+        const __m128d py = _mm_mul_pd(r, _mm_load_pd(sine + i));
+        __m128d storedX;
+        __m128d storedY;
+        const __m128d provenX = SettledPair(px, _mm_mul_pd(productError, Abs(px)), storedX);
+        const __m128d provenY = SettledPair(py, _mm_mul_pd(productError, Abs(py)), storedY);
+        const int settled =
+            _mm_movemask_pd(_mm_and_pd(_mm_load_pd(settledLanes + i), _mm_and_pd(provenX, provenY)));
+        alignas(16) float fx[4];
+        alignas(16) float fy[4];
+        _mm_store_ps(fx, _mm_cvtpd_ps(_mm_add_pd(storedX, centreX)));
+        _mm_store_ps(fy, _mm_cvtpd_ps(_mm_add_pd(storedY, centreY)));
+        for (int lane = 0; lane < 2 && i + lane < count; ++lane) {
+            piece.settled[i + lane] = (settled >> lane) & 1;
+            piece.fx[i + lane] = fx[lane];
+            piece.fy[i + lane] = fy[lane];
         }
-        piece.fx[i] = static_cast<float>(static_cast<double>(storedX) + cx);
-        piece.fy[i] = static_cast<float>(static_cast<double>(storedY) + cy);
     }
 }
 
