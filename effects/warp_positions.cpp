@@ -197,11 +197,18 @@ void FastTwistPositions(const CentreOffsets& columns, const std::vector<double>&
     alignas(16) double offset[kPieceLength];
     alignas(16) double radius[kPieceLength];
     alignas(16) double quotient[kPieceLength];
-    for (int32_t i = 0; i < lanes; ++i) {
-        const int32_t x = left + Min(i, count - 1);
-        offset[i] = columns.offset[x];
-        radius[i] = FastRadius(columns.offset[x], dy);
-        quotient[i] = dy * reciprocals[x];
+    const __m128d dyLanes = _mm_set1_pd(dy);
+    const __m128d dySquare = _mm_mul_pd(dyLanes, dyLanes);
+    for (int32_t i = 0; i < lanes; i += 2) {
+        const int32_t x = left + i;
+        const int32_t next = left + Min(i + 1, count - 1);
+        const __m128d dx = _mm_set_pd(columns.offset[next], columns.offset[x]);
+        _mm_store_pd(offset + i, dx);
+        // FastRadius for two offsets.
+        _mm_store_pd(radius + i,
+                     AsFloat(_mm_sqrt_pd(_mm_add_pd(_mm_mul_pd(dx, dx), dySquare))));
+        _mm_store_pd(quotient + i,
+                     _mm_mul_pd(dyLanes, _mm_set_pd(reciprocals[next], reciprocals[x])));
     }
     alignas(16) double arctangent[kPieceLength];
     AtanMany(quotient, arctangent, lanes);
