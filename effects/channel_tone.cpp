@@ -54,9 +54,10 @@ void MapChannel(PixelBitmap& picture, size_t channel, const ByteTable& table,
                 OtherChannels others) {
     if (!HasRows24(picture)) return;
     const size_t rowBytes = RowBytes(picture);
+    const std::vector<uint8_t*> rows = RowAddresses(picture);
     ParallelRows(picture.Height(), picture.Width(), [&](int32_t top, int32_t bottom) {
         for (int32_t y = top; y < bottom; ++y) {
-            uint8_t* row = picture.ScanLine(y);
+            uint8_t* row = rows[y];
             if (others == OtherChannels::Clear) {
                 for (size_t i = 0; i < rowBytes; i += 3) {
                     const uint8_t kept = table[row[i + channel]];
@@ -101,9 +102,10 @@ void SelectColor(PixelBitmap& picture, Color color, Matching matching) {
     if (!HasRows24(picture)) return;
     const bool clearMatches = matching == Matching::Clear;
     const size_t rowBytes = RowBytes(picture);
+    const std::vector<uint8_t*> rows = RowAddresses(picture);
     ParallelRows(picture.Height(), picture.Width(), [&](int32_t top, int32_t bottom) {
         for (int32_t y = top; y < bottom; ++y) {
-            uint8_t* row = picture.ScanLine(y);
+            uint8_t* row = rows[y];
             for (size_t i = 0; i < rowBytes; i += 3) {
                 const bool matches =
                     row[i + kBlue] == blue && row[i + kGreen] == green && row[i + kRed] == red;
@@ -209,10 +211,12 @@ void Posterize(PixelBitmap& source, PixelBitmap& destination, int32_t amount) {
     }
     const Overlap overlap = PrepareSourceAndDestination(source, destination);
     const size_t rowBytes = 3 * static_cast<size_t>(overlap.width);
+    const std::vector<uint8_t*> sourceRows = RowAddresses(source);
+    const std::vector<uint8_t*> destinationRows = RowAddresses(destination);
     ParallelRows(overlap.height, overlap.width, [&](int32_t top, int32_t bottom) {
         for (int32_t y = top; y < bottom; ++y) {
-            const uint8_t* from = source.ScanLine(y);
-            uint8_t* to = destination.ScanLine(y);
+            const uint8_t* from = sourceRows[y];
+            uint8_t* to = destinationRows[y];
             for (size_t i = 0; i < rowBytes; ++i) to[i] = table[from[i]];
         }
     });
@@ -221,10 +225,12 @@ void Posterize(PixelBitmap& source, PixelBitmap& destination, int32_t amount) {
 void Solarize(PixelBitmap& source, PixelBitmap& destination, int32_t threshold) {
     const Overlap overlap = PrepareSourceAndDestination(source, destination);
     const size_t rowBytes = 3 * static_cast<size_t>(overlap.width);
+    const std::vector<uint8_t*> sourceRows = RowAddresses(source);
+    const std::vector<uint8_t*> destinationRows = RowAddresses(destination);
     ParallelRows(overlap.height, overlap.width, [&](int32_t top, int32_t bottom) {
         for (int32_t y = top; y < bottom; ++y) {
-            const uint8_t* from = source.ScanLine(y);
-            uint8_t* to = destination.ScanLine(y);
+            const uint8_t* from = sourceRows[y];
+            uint8_t* to = destinationRows[y];
             for (size_t i = 0; i < rowBytes; i += 3) {
                 const uint8_t blue = from[i + kBlue], green = from[i + kGreen],
                               red = from[i + kRed];

@@ -240,6 +240,7 @@ void ConvolveFramed(const ConvolutionKernel& kernel, uint16_t divisor, PixelBitm
 
     const RowConvolver convolveRow(kernel, divisor);
     const BandRows bands(picture, 0, height);
+    const std::vector<uint8_t*> rows = RowAddresses(picture);
     ParallelTasks(bands.Count(), [&](int32_t band) {
         const int32_t top = bands.Top(band);
         const int32_t bottom = bands.Bottom(band);
@@ -255,10 +256,10 @@ void ConvolveFramed(const ConvolutionKernel& kernel, uint16_t divisor, PixelBitm
         } else {
             fillInterior(framed[0], bands.Above(band));
         }
-        fillInterior(framed[1], picture.ScanLine(top));
+        fillInterior(framed[1], rows[top]);
         for (int32_t y = top; y < bottom; ++y) {
             if (y + 1 < bottom) {
-                fillInterior(framed[2], picture.ScanLine(y + 1));
+                fillInterior(framed[2], rows[y + 1]);
             } else if (y + 1 < height) {
                 fillInterior(framed[2], bands.Below(band));
             } else {
@@ -266,7 +267,7 @@ void ConvolveFramed(const ConvolutionKernel& kernel, uint16_t divisor, PixelBitm
                 FillFramedRow(framed[2], wrap ? firstRow : lastRow, rowBytes, lastRow,
                               lastRow + lastPixel);
             }
-            convolveRow(framed[0], framed[1], framed[2], picture.ScanLine(y), rowBytes);
+            convolveRow(framed[0], framed[1], framed[2], rows[y], rowBytes);
             uint8_t* oldest = framed[0];
             framed[0] = framed[1];
             framed[1] = framed[2];
@@ -321,6 +322,7 @@ void ConvolveM(ConvolutionKernel kernel, uint16_t divisor, PixelBitmap& picture)
     // Rows 1 .. height - 2 are rewritten; the frame keeps its pixels.
     const RowConvolver convolveRow(kernel, divisor);
     const BandRows bands(picture, 1, height - 1);
+    const std::vector<uint8_t*> pictureRows = RowAddresses(picture);
     ParallelTasks(bands.Count(), [&](int32_t band) {
         // Copies of the original rows y-1, y and y+1; row y-1 has already been
         // rewritten when row y is computed.
@@ -330,12 +332,12 @@ void ConvolveM(ConvolutionKernel kernel, uint16_t divisor, PixelBitmap& picture)
         const int32_t top = bands.Top(band);
         const int32_t bottom = bands.Bottom(band);
         std::memcpy(rows[0], bands.Above(band), rowBytes);
-        std::memcpy(rows[1], picture.ScanLine(top), rowBytes);
+        std::memcpy(rows[1], pictureRows[top], rowBytes);
         for (int32_t y = top; y < bottom; ++y) {
-            std::memcpy(rows[2], y + 1 < bottom ? picture.ScanLine(y + 1) : bands.Below(band),
+            std::memcpy(rows[2], y + 1 < bottom ? pictureRows[y + 1] : bands.Below(band),
                         rowBytes);
             // Columns 1 ... width-2; the first input pixel is column 0.
-            convolveRow(rows[0], rows[1], rows[2], picture.ScanLine(y) + 3, rowBytes - 6);
+            convolveRow(rows[0], rows[1], rows[2], pictureRows[y] + 3, rowBytes - 6);
             uint8_t* oldest = rows[0];
             rows[0] = rows[1];
             rows[1] = rows[2];

@@ -29,9 +29,10 @@ constexpr uint8_t ClampWide(int64_t v) {
 void ApplyByteTable(PixelBitmap& picture, const ByteTable& table) {
     const int32_t width = picture.Width();
     const size_t rowBytes = static_cast<size_t>(width) * 3;
+    const std::vector<uint8_t*> rows = RowAddresses(picture);
     ParallelRows(picture.Height(), width, [&](int32_t top, int32_t bottom) {
         for (int32_t y = top; y < bottom; ++y) {
-            uint8_t* row = picture.ScanLine(y);
+            uint8_t* row = rows[y];
             for (size_t i = 0; i < rowBytes; ++i) row[i] = table[row[i]];
         }
     });
@@ -205,9 +206,10 @@ void Saturation(PixelBitmap& picture, int32_t amount) {
             row[c] = ClampWide(gray + static_cast<int64_t>(c - gray) * amount / 255);
     }
     const int32_t width = picture.Width();
+    const std::vector<uint8_t*> rows = RowAddresses(picture);
     ParallelRows(picture.Height(), width, [&](int32_t top, int32_t bottom) {
         for (int32_t y = top; y < bottom; ++y) {
-            uint8_t* pixel = picture.ScanLine(y);
+            uint8_t* pixel = rows[y];
             for (int32_t x = 0; x < width; ++x, pixel += 3) {
                 const uint32_t blue = pixel[0];
                 const uint32_t green = pixel[1];
@@ -224,9 +226,10 @@ void Saturation(PixelBitmap& picture, int32_t amount) {
 void ConvertToGrayscale(PixelBitmap& picture) {
     if (!PrepareRows(picture)) return;
     const int32_t width = picture.Width();
+    const std::vector<uint8_t*> rows = RowAddresses(picture);
     ParallelRows(picture.Height(), width, [&](int32_t top, int32_t bottom) {
         for (int32_t y = top; y < bottom; ++y) {
-            uint8_t* pixel = picture.ScanLine(y);
+            uint8_t* pixel = rows[y];
             for (int32_t x = 0; x < width; ++x, pixel += 3) {
                 const uint8_t gray = GrayOf(pixel[0], pixel[1], pixel[2]);
                 pixel[0] = gray;

@@ -233,15 +233,17 @@ void SmoothResize(PixelBitmap& source, PixelBitmap& destination) {
 
     const std::vector<ResizeColumn> columns = ResizeColumns(sourceWidth, destWidth);
     const int64_t yStep = FixedStep(sourceHeight, destHeight);
+    const std::vector<uint8_t*> sourceRows = RowAddresses(source);
+    const std::vector<uint8_t*> destinationRows = RowAddresses(destination);
     const auto band = [&](int32_t top, int32_t bottom) {
         // Row y's position is y steps down: the sum the serial walk would reach.
         int64_t sy = top * yStep;
         for (int32_t y = top; y < bottom; ++y, sy += yStep) {
             const int32_t y1 = static_cast<int32_t>(sy >> kShift);
-            const uint8_t* row1 = source.ScanLine(y1);
-            const uint8_t* row2 = y1 + 1 < sourceHeight ? source.ScanLine(y1 + 1) : row1;
+            const uint8_t* row1 = sourceRows[y1];
+            const uint8_t* row2 = y1 + 1 < sourceHeight ? sourceRows[y1 + 1] : row1;
             ResizeRow(row1, row2, static_cast<uint32_t>(sy & kFraction), columns,
-                      destination.ScanLine(y));
+                      destinationRows[y]);
         }
     };
     RowsInOrderWhenInPlace(source, destination, band);
@@ -265,6 +267,7 @@ void SmoothRotate(PixelBitmap& source, PixelBitmap& destination, int32_t cx, int
         fastColumns[x] = {static_cast<double>(px) * cosine, static_cast<double>(px) * sine};
     }
     const SourceRows rows(source);
+    const std::vector<uint8_t*> destinationRows = RowAddresses(destination);
     const auto band = [&](int32_t top, int32_t bottom) {
         for (int32_t y = top; y < bottom; ++y) {
             const int64_t py = 2 * (int64_t{y} - cy) + 1;
@@ -276,7 +279,7 @@ void SmoothRotate(PixelBitmap& source, PixelBitmap& destination, int32_t cx, int
                                         static_cast<double>(cy),
                                         static_cast<double>(dx),
                                         static_cast<double>(dy)};
-            uint8_t* target = destination.ScanLine(y);
+            uint8_t* target = destinationRows[y];
             for (int32_t x = 0; x < destination.Width(); ++x) {
                 uint8_t* pixel = target + 3 * static_cast<size_t>(x);
                 if (FastRotatePixel(rows, fastColumns[x], fastRow, pixel)) continue;
