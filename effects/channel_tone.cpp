@@ -36,16 +36,6 @@ size_t RowBytes(const PixelBitmap& picture) {
     return 3 * static_cast<size_t>(picture.Width());
 }
 
-// The low 8 bits of Round(x), with Round giving a 64-bit integer as the
-// processor's conversion does. Outside the 64-bit range (and for NaN) that
-// conversion yields its "integer indefinite" value 0x8000000000000000, whose
-// low byte is 0.
-uint8_t LowByteOfRound(long double x) {
-    const long double rounded = std::nearbyintl(x);
-    if (!(rounded >= -9223372036854775808.0L && rounded < 9223372036854775808.0L)) return 0;
-    return static_cast<uint8_t>(static_cast<uint64_t>(static_cast<int64_t>(rounded)));
-}
-
 enum class OtherChannels { Clear, Keep };
 
 // Maps one channel of every pixel through `table`; the other two channels are
@@ -54,7 +44,7 @@ void MapChannel(PixelBitmap& picture, size_t channel, const ByteTable& table,
                 OtherChannels others) {
     if (!HasRows24(picture)) return;
     const size_t rowBytes = RowBytes(picture);
-    const std::vector<uint8_t*> rows = RowAddresses(picture);
+    const std::vector<uint8_t*> rows = RowTable(picture);
     ParallelRows(picture.Height(), picture.Width(), [&](int32_t top, int32_t bottom) {
         for (int32_t y = top; y < bottom; ++y) {
             uint8_t* row = rows[y];
@@ -102,7 +92,7 @@ void SelectColor(PixelBitmap& picture, Color color, Matching matching) {
     if (!HasRows24(picture)) return;
     const bool clearMatches = matching == Matching::Clear;
     const size_t rowBytes = RowBytes(picture);
-    const std::vector<uint8_t*> rows = RowAddresses(picture);
+    const std::vector<uint8_t*> rows = RowTable(picture);
     ParallelRows(picture.Height(), picture.Width(), [&](int32_t top, int32_t bottom) {
         for (int32_t y = top; y < bottom; ++y) {
             uint8_t* row = rows[y];
@@ -211,8 +201,8 @@ void Posterize(PixelBitmap& source, PixelBitmap& destination, int32_t amount) {
     }
     const Overlap overlap = PrepareSourceAndDestination(source, destination);
     const size_t rowBytes = 3 * static_cast<size_t>(overlap.width);
-    const std::vector<uint8_t*> sourceRows = RowAddresses(source);
-    const std::vector<uint8_t*> destinationRows = RowAddresses(destination);
+    const std::vector<uint8_t*> sourceRows = RowTable(source);
+    const std::vector<uint8_t*> destinationRows = RowTable(destination);
     ParallelRows(overlap.height, overlap.width, [&](int32_t top, int32_t bottom) {
         for (int32_t y = top; y < bottom; ++y) {
             const uint8_t* from = sourceRows[y];
@@ -225,8 +215,8 @@ void Posterize(PixelBitmap& source, PixelBitmap& destination, int32_t amount) {
 void Solarize(PixelBitmap& source, PixelBitmap& destination, int32_t threshold) {
     const Overlap overlap = PrepareSourceAndDestination(source, destination);
     const size_t rowBytes = 3 * static_cast<size_t>(overlap.width);
-    const std::vector<uint8_t*> sourceRows = RowAddresses(source);
-    const std::vector<uint8_t*> destinationRows = RowAddresses(destination);
+    const std::vector<uint8_t*> sourceRows = RowTable(source);
+    const std::vector<uint8_t*> destinationRows = RowTable(destination);
     ParallelRows(overlap.height, overlap.width, [&](int32_t top, int32_t bottom) {
         for (int32_t y = top; y < bottom; ++y) {
             const uint8_t* from = sourceRows[y];
@@ -246,11 +236,6 @@ void Solarize(PixelBitmap& source, PixelBitmap& destination, int32_t threshold) 
 }
 
 namespace {
-
-uint8_t ByteArg(const ArgValue& arg, const char* name) {
-    if (arg.i < 0 || arg.i > 255) throw Error(std::string(name) + " must be 0...255");
-    return static_cast<uint8_t>(arg.i);
-}
 
 template <void (*Filter)(PixelBitmap&, uint8_t, uint8_t)>
 Operation FilterRow(std::string_view name) {

@@ -240,7 +240,7 @@ void ConvolveFramed(const ConvolutionKernel& kernel, uint16_t divisor, PixelBitm
 
     const RowConvolver convolveRow(kernel, divisor);
     const BandRows bands(picture, 0, height);
-    const std::vector<uint8_t*> rows = RowAddresses(picture);
+    const std::vector<uint8_t*> rows = RowTable(picture);
     ParallelTasks(bands.Count(), [&](int32_t band) {
         const int32_t top = bands.Top(band);
         const int32_t bottom = bands.Bottom(band);
@@ -322,7 +322,7 @@ void ConvolveM(ConvolutionKernel kernel, uint16_t divisor, PixelBitmap& picture)
     // Rows 1 .. height - 2 are rewritten; the frame keeps its pixels.
     const RowConvolver convolveRow(kernel, divisor);
     const BandRows bands(picture, 1, height - 1);
-    const std::vector<uint8_t*> pictureRows = RowAddresses(picture);
+    const std::vector<uint8_t*> pictureRows = RowTable(picture);
     ParallelTasks(bands.Count(), [&](int32_t band) {
         // Copies of the original rows y-1, y and y+1; row y-1 has already been
         // rewritten when row y is computed.

@@ -31,6 +31,13 @@ int32_t Round(long double x) {
     return SaturateInt32(std::nearbyint(x));
 }
 
+uint8_t LowByteOfRound(long double x) {
+    if (x > -2147483648.5L && x < 2147483647.5L) return static_cast<uint8_t>(std::lrint(x));
+    const long double rounded = std::nearbyint(x);
+    if (!(rounded >= -9223372036854775808.0L && rounded < 9223372036854775808.0L)) return 0;
+    return static_cast<uint8_t>(static_cast<uint64_t>(static_cast<int64_t>(rounded)));
+}
+
 int32_t Trunc(long double x) {
     return SaturateInt32(std::trunc(x));
 }
@@ -90,7 +97,7 @@ bool PrepareRows(PixelBitmap& picture) {
     return !picture.Empty() && picture.Layout() == BitmapLayout::Bits24;
 }
 
-std::vector<uint8_t*> RowAddresses(PixelBitmap& picture) {
+std::vector<uint8_t*> RowTable(PixelBitmap& picture) {
     std::vector<uint8_t*> rows(static_cast<size_t>(picture.Height() > 0 ? picture.Height() : 0));
     for (size_t y = 0; y < rows.size(); ++y) rows[y] = picture.ScanLine(static_cast<int32_t>(y));
     return rows;

@@ -44,6 +44,11 @@ constexpr int32_t Max(int32_t a, int32_t b) {
 int32_t Round(long double x);
 // Toward zero, saturating as Round.
 int32_t Trunc(long double x);
+// The low 8 bits of Round(x) taken as a 64-bit integer, as a byte store of
+// the processor's 64-bit conversion gives them: beyond the 64-bit range, and
+// for NaN, that conversion yields 0x8000000000000000, whose low byte is 0.
+// Used where a rounded value is stored in a byte unclamped.
+uint8_t LowByteOfRound(long double x);
 // Trunc, minus 1 when x has a negative fractional part (saturating).
 int32_t Floor(long double x);
 // Trunc, plus 1 when x has a positive fractional part (saturating).
@@ -129,7 +134,7 @@ bool PrepareRows(PixelBitmap& picture);
 // calling thread. Work split across threads reads these instead of asking the
 // picture, whose row lookup keeps a cache and so is not safe to call from
 // several threads at once.
-std::vector<uint8_t*> RowAddresses(PixelBitmap& picture);
+std::vector<uint8_t*> RowTable(PixelBitmap& picture);
 
 // Owns a temporary picture for the length of a scope and frees it on every
 // exit, exceptions included.

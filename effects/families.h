@@ -19,6 +19,12 @@ std::vector<Operation> WaveSqueezeOperations();
 std::vector<Operation> MarbleOperations();
 std::vector<Operation> ConvolutionOperations();
 std::vector<Operation> ChannelToneOperations();
+std::vector<Operation> ReliefTraceOperations();
+std::vector<Operation> FlipShadowOperations();
+std::vector<Operation> ShakeRippleOperations();
+std::vector<Operation> CompositionOperations();
+std::vector<Operation> SeamlessTextureOperations();
+std::vector<Operation> ButtonMaskOperations();
 
 // Position of a ResamplingFilters row given by its name ("Lanczos3") or its
 // position as decimal text; -1 when there is none. Defined by the resampling

@@ -29,7 +29,7 @@ constexpr uint8_t ClampWide(int64_t v) {
 void ApplyByteTable(PixelBitmap& picture, const ByteTable& table) {
     const int32_t width = picture.Width();
     const size_t rowBytes = static_cast<size_t>(width) * 3;
-    const std::vector<uint8_t*> rows = RowAddresses(picture);
+    const std::vector<uint8_t*> rows = RowTable(picture);
     ParallelRows(picture.Height(), width, [&](int32_t top, int32_t bottom) {
         for (int32_t y = top; y < bottom; ++y) {
             uint8_t* row = rows[y];
@@ -206,7 +206,7 @@ void Saturation(PixelBitmap& picture, int32_t amount) {
             row[c] = ClampWide(gray + static_cast<int64_t>(c - gray) * amount / 255);
     }
     const int32_t width = picture.Width();
-    const std::vector<uint8_t*> rows = RowAddresses(picture);
+    const std::vector<uint8_t*> rows = RowTable(picture);
     ParallelRows(picture.Height(), width, [&](int32_t top, int32_t bottom) {
         for (int32_t y = top; y < bottom; ++y) {
             uint8_t* pixel = rows[y];
@@ -226,7 +226,7 @@ void Saturation(PixelBitmap& picture, int32_t amount) {
 void ConvertToGrayscale(PixelBitmap& picture) {
     if (!PrepareRows(picture)) return;
     const int32_t width = picture.Width();
-    const std::vector<uint8_t*> rows = RowAddresses(picture);
+    const std::vector<uint8_t*> rows = RowTable(picture);
     ParallelRows(picture.Height(), width, [&](int32_t top, int32_t bottom) {
         for (int32_t y = top; y < bottom; ++y) {
             uint8_t* pixel = rows[y];

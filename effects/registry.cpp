@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "base/error.h"
 #include "effects/families.h"
 
 namespace gleamkit::fx {
@@ -28,6 +29,12 @@ std::vector<Operation> JoinFamilies() {
              MarbleOperations,
              ConvolutionOperations,
              ChannelToneOperations,
+             ReliefTraceOperations,
+             FlipShadowOperations,
+             ShakeRippleOperations,
+             CompositionOperations,
+             SeamlessTextureOperations,
+             ButtonMaskOperations,
          }) {
         std::vector<Operation> rows = family();
         for (Operation& row : rows) all.push_back(std::move(row));
@@ -150,6 +157,11 @@ bool ParseArg(ParamKind kind, std::string_view text, ArgValue& out) {
     }
     }
     return false;
+}
+
+uint8_t ByteArg(const ArgValue& arg, const char* name) {
+    if (arg.i < 0 || arg.i > 255) throw Error(std::string(name) + " must be 0...255");
+    return static_cast<uint8_t>(arg.i);
 }
 
 bool ProgramArgs(const Operation& operation, bitmap::PixelBitmap& picture,

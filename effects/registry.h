@@ -94,6 +94,11 @@ const Operation* FindOperation(std::string_view name);
 // or commas. Filter: a ResamplingFilters row by name or position.
 bool ParseArg(ParamKind kind, std::string_view text, ArgValue& out);
 
+// An Int argument the operation takes as an unsigned byte. Throws
+// gleamkit::Error naming the parameter when it lies outside 0...255, rather
+// than wrapping it.
+uint8_t ByteArg(const ArgValue& arg, const char* name);
+
 // The arguments the desktop program passes to `operation` on `picture`, in
 // parameter order (derived ones computed from `picture`, which is not
 // changed). False when a program value does not parse.

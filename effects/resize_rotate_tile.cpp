@@ -233,8 +233,8 @@ void SmoothResize(PixelBitmap& source, PixelBitmap& destination) {
 
     const std::vector<ResizeColumn> columns = ResizeColumns(sourceWidth, destWidth);
     const int64_t yStep = FixedStep(sourceHeight, destHeight);
-    const std::vector<uint8_t*> sourceRows = RowAddresses(source);
-    const std::vector<uint8_t*> destinationRows = RowAddresses(destination);
+    const std::vector<uint8_t*> sourceRows = RowTable(source);
+    const std::vector<uint8_t*> destinationRows = RowTable(destination);
     const auto band = [&](int32_t top, int32_t bottom) {
         // Row y's position is y steps down: the sum the serial walk would reach.
         int64_t sy = top * yStep;
@@ -267,7 +267,7 @@ void SmoothRotate(PixelBitmap& source, PixelBitmap& destination, int32_t cx, int
         fastColumns[x] = {static_cast<double>(px) * cosine, static_cast<double>(px) * sine};
     }
     const SourceRows rows(source);
-    const std::vector<uint8_t*> destinationRows = RowAddresses(destination);
+    const std::vector<uint8_t*> destinationRows = RowTable(destination);
     const auto band = [&](int32_t top, int32_t bottom) {
         for (int32_t y = top; y < bottom; ++y) {
             const int64_t py = 2 * (int64_t{y} - cy) + 1;

@@ -11,6 +11,7 @@
 #include "effects/parallel.h"
 #include "effects/registry.h"
 #include "effects/tests/test_pictures.h"
+#include "platform/kernel/clock.h"
 
 namespace gleamkit::fx {
 namespace {
@@ -97,7 +98,18 @@ PicturePtr RunOnce(const Operation& operation, bitmap::PixelBitmap& input) {
     return picture;
 }
 
+// Fixes the clock that reseeding operations read, for one scope.
+class FixedClock {
+public:
+    FixedClock() {
+        const SYSTEMTIME time{2000, 1, 6, 1, 12, 34, 56, 789};
+        platform::SetFixedSystemTime(&time);
+    }
+    ~FixedClock() { platform::SetFixedSystemTime(nullptr); }
+};
+
 TEST(ParallelBandsTest, EveryOperationGivesTheSameBytesForEveryThreadCount) {
+    const FixedClock clock;
     // Odd sizes, large enough to make several bands of every kind.
     const std::pair<int32_t, int32_t> sizes[] = {{401, 203}, {97, 311}, {1001, 17}};
     for (const auto& [width, height] : sizes) {

@@ -108,6 +108,12 @@ void RunWithProgramValues(const Operation& operation, int32_t width, int32_t hei
     if (operation.wiring == Wiring::IntoNewPicture) {
         EXPECT_EQ(picture->Width(), args[0].i);
         EXPECT_EQ(picture->Height(), args[1].i);
+    } else if (NeedsSecondPicture(operation.wiring)) {
+        // A composition takes each side from one of its two pictures.
+        EXPECT_TRUE(picture->Width() == width || picture->Width() == second->Width())
+            << picture->Width();
+        EXPECT_TRUE(picture->Height() == height || picture->Height() == second->Height())
+            << picture->Height();
     } else {
         EXPECT_EQ(picture->Width(), width);
         EXPECT_EQ(picture->Height(), height);

@@ -10,13 +10,16 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <unistd.h>
 #include <vector>
 
+#include "effects/composition.h"
 #include "effects/effect_common.h"
 #include "effects/noise_tone.h"
 #include "effects/registry.h"
+#include "effects/shake_ripple.h"
 #include "platform/kernel/clock.h"
 #include "tools/gleamfx/bmp_writer.h"
 #include "tools/gleamfx/gleamfx.h"
@@ -244,21 +247,71 @@ TEST_F(GleamfxTest, ApplyReadsRectanglesAndWritesNewSizes) {
 }
 
 // Operations that read a second picture need --second, read it, and fail
-// with status 1 when it cannot be read.
-TEST_F(GleamfxTest, SecondPictureOperationsNeedAReadableSecondFile) {
+// with status 1 when it cannot be read. Each is wired as the desktop program
+// wires it: on pictures of different sizes its output equals a direct call
+// with (copy, second, picture), or (second, copy, picture) for Plasma.
+TEST_F(GleamfxTest, SecondPictureOperationsAreWiredAsTheProgramWiresThem) {
+    using Direct = void (*)(bitmap::PixelBitmap & copy, bitmap::PixelBitmap & second,
+                            bitmap::PixelBitmap & picture);
+    const std::map<std::string, Direct> direct = {
+        {"Blend",
+         [](auto& copy, auto& second, auto& picture) { fx::Blend(copy, second, picture, 0.333L); }},
+        {"FoldRight", [](auto& copy, auto& second,
+                         auto& picture) { fx::FoldRight(copy, second, picture, 0.33L); }},
+        {"Grow", [](auto& copy, auto& second,
+                    auto& picture) { fx::Grow(copy, second, picture, 0.33L, 10, 10); }},
+        {"Plasma", [](auto& copy, auto& second,
+                      auto& picture) { fx::Plasma(second, copy, picture, 10.0L, 22.0L); }},
+    };
     const std::string in = SampleFile("in.bmp", 30, 20);
     const std::string other = SampleFile("other.bmp", 24, 18);
+    size_t walked = 0;
     for (const fx::Operation& operation : fx::Operations()) {
         if (!fx::NeedsSecondPicture(operation.wiring)) continue;
+        ++walked;
         const std::string name(operation.name);
+        const std::string out = PathOf(name + ".bmp");
         EXPECT_EQ(RunTool({"apply", in, PathOf("o.bmp"), name}).status, kExitUsage) << name;
-        EXPECT_EQ(RunTool({"apply", "--second", other, in, PathOf("o.bmp"), name}).status, kExitOk)
-            << name;
+        ASSERT_EQ(RunTool({"apply", "--second", other, in, out, name}).status, kExitOk) << name;
         EXPECT_EQ(
             RunTool({"apply", "--second", PathOf("missing.bmp"), in, PathOf("o.bmp"), name}).status,
             kExitFailure)
             << name;
+
+        const auto call = direct.find(name);
+        ASSERT_NE(call, direct.end()) << name << " has no direct call to compare with";
+        PictureHolder picture = LoadPicture(in);
+        PictureHolder copy = LoadPicture(in);
+        PictureHolder second = LoadPicture(other);
+        call->second(*copy, *second, *picture);
+        PictureHolder result = LoadPicture(out);
+        ASSERT_TRUE(result);
+        EXPECT_EQ(Difference(*result, *picture), "") << name;
     }
+    EXPECT_EQ(walked, direct.size());
+}
+
+// RippleRandom reseeds from the clock: --utc-time fixes its picture, and the
+// same time gives the same picture.
+TEST_F(GleamfxTest, FixedClockFixesRippleRandom) {
+    const std::string in = SampleFile("in.bmp", 40, 30);
+    const auto run = [&](const std::string& time, const std::string& out) {
+        return RunTool({"apply", "--utc-time", time, in, PathOf(out), "RippleRandom"}).status;
+    };
+    ASSERT_EQ(run("10:20:30.456", "a.bmp"), kExitOk);
+    ASSERT_EQ(run("10:20:30.456", "b.bmp"), kExitOk);
+    ASSERT_EQ(run("10:20:30.457", "c.bmp"), kExitOk);
+    EXPECT_EQ(ReadBytes(PathOf("a.bmp")), ReadBytes(PathOf("b.bmp")));
+    EXPECT_NE(ReadBytes(PathOf("a.bmp")), ReadBytes(PathOf("c.bmp")));
+
+    const SYSTEMTIME time{2000, 1, 6, 1, 10, 20, 30, 456};
+    platform::SetFixedSystemTime(&time);
+    PictureHolder expected = LoadPicture(in);
+    fx::RippleRandom(*expected, 33);
+    platform::SetFixedSystemTime(nullptr);
+    PictureHolder result = LoadPicture(PathOf("a.bmp"));
+    ASSERT_TRUE(result);
+    EXPECT_EQ(Difference(*result, *expected), "");
 }
 
 // --utc-time holds the clock only while the operation runs.
