@@ -86,9 +86,10 @@ AxisTaps WrapAxis(float position, int32_t size) {
 }
 
 // sum += byte * weight, the product and the sum at extended precision, the
-// sum stored as a float. (Forming the sum in double would give the same value
-// wherever it is exact, but GCC 12 at -O3 vectorises such double chains across
-// the channels and drops the float rounding between the steps.)
+// sum stored as a float: the form for samples whose double sums could be
+// inexact (see ExactInDouble). The double form is written with explicit
+// vector instructions: GCC 12 at -O3 vectorises plain double chains across
+// the channels and drops the float rounding between the steps.
 inline void AddWeighted(ChannelSums& sums, const uint8_t* pixel, float weight) {
     const long double w = weight;
     sums.Blue = static_cast<float>(sums.Blue + pixel[0] * w);
