@@ -58,6 +58,25 @@ inline void VerticalTerms(const uint8_t* row, float weight, int32_t c, __m256d& 
 
 } // namespace
 
+void WidenRowAvx2(const uint8_t* source, int32_t width, double* quads) {
+    int32_t x = 0;
+    // Four bytes are read per pixel, the fourth belonging to the next pixel,
+    // so the last pixel is widened on its own.
+    for (; x + 1 < width; ++x) {
+        int32_t bytes;
+        __builtin_memcpy(&bytes, source + 3 * static_cast<size_t>(x), 4);
+        const __m256d values = _mm256_cvtepi32_pd(_mm_cvtepu8_epi32(_mm_cvtsi32_si128(bytes)));
+        _mm256_storeu_pd(quads + 4 * static_cast<size_t>(x),
+                         _mm256_blend_pd(values, _mm256_setzero_pd(), 0x8));
+    }
+    for (; x < width; ++x) {
+        quads[4 * x] = source[3 * x];
+        quads[4 * x + 1] = source[3 * x + 1];
+        quads[4 * x + 2] = source[3 * x + 2];
+        quads[4 * x + 3] = 0.0;
+    }
+}
+
 bool VerticalBlockAvx2(const uint8_t* const* rows, const float* weights, int32_t entries, int32_t c,
                        uint8_t* target) {
     __m256d low = _mm256_setzero_pd();

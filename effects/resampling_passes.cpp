@@ -274,6 +274,7 @@ void HorizontalPass(const ContributorLists& lists, const RowSpan& source, const 
         return;
     }
     const bool useAvx2 = precision == PassPrecision::Fast && HasAvx2();
+    void (*const widen)(const uint8_t*, int32_t, double*) = useAvx2 ? &WidenRowAvx2 : &WidenRow;
     const size_t quadCount = 4 * static_cast<size_t>(source.width);
     ParallelBands(pairs, pairGrain, [&](int32_t firstPair, int32_t endPair) {
         std::vector<double> quads(2 * quadCount);
@@ -282,14 +283,14 @@ void HorizontalPass(const ContributorLists& lists, const RowSpan& source, const 
         const int32_t end = Min(2 * endPair, source.height);
         int32_t y = 2 * firstPair;
         for (; y + 1 < end; y += 2) {
-            WidenRow(source.Row(y), source.width, upper);
-            WidenRow(source.Row(y + 1), source.width, lower);
+            widen(source.Row(y), source.width, upper);
+            widen(source.Row(y + 1), source.width, lower);
             HorizontalRowsFast<2>(lists, useAvx2, {upper, lower},
                                   {source.Row(y), source.Row(y + 1)},
                                   {target.Row(y), target.Row(y + 1)});
         }
         if (y < end) {
-            WidenRow(source.Row(y), source.width, upper);
+            widen(source.Row(y), source.width, upper);
             HorizontalRowsFast<1>(lists, useAvx2, {upper}, {source.Row(y)}, {target.Row(y)});
         }
     });

@@ -77,6 +77,9 @@ void VerticalPass(const ContributorLists& lists, const RowSpan& source, const Ro
 // True when the processor runs AVX2 code.
 bool HasAvx2();
 
+// The source row as doubles, four per pixel (blue, green, red, 0), with AVX2.
+void WidenRowAvx2(const uint8_t* source, int32_t width, double* quads);
+
 // The AVX2 form of one block of the vertical pass: channel values c .. c + 7
 // of a destination row from the source rows of its list, with checked double
 // sums. False (nothing written) when a sum must be redone at extended
