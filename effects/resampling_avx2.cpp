@@ -180,51 +180,56 @@ int HorizontalPixelPairAvx2(const ContributorLists& lists, int32_t i, const doub
     return failed;
 }
 
+namespace {
+
+// kPixels consecutive destination pixels of two rows, whose lists have equal
+// lengths: 2 x kPixels independent chains of sums, so the conversions that
+// round each step to a float overlap instead of waiting on one another.
+template <int kPixels>
+inline void HorizontalPixelsExactSums(const ContributorLists& lists, int32_t i, int32_t entries,
+                                      const double* upper, const double* lower,
+                                      uint8_t* upperTarget, uint8_t* lowerTarget) {
+    __m256d sums[2 * kPixels];
+    for (__m256d& sum : sums) sum = _mm256_setzero_pd();
+    for (int32_t k = 0; k < entries; ++k) {
+        for (int p = 0; p < kPixels; ++p) {
+            const int32_t e = lists.first[i + p] + k;
+            const __m256d weight = _mm256_set1_pd(lists.weight[e]);
+            const size_t offset = 4 * static_cast<size_t>(lists.pixel[e]);
+            sums[2 * p] = RoundToFloat(_mm256_add_pd(
+                sums[2 * p], _mm256_mul_pd(_mm256_loadu_pd(upper + offset), weight)));
+            sums[2 * p + 1] = RoundToFloat(_mm256_add_pd(
+                sums[2 * p + 1], _mm256_mul_pd(_mm256_loadu_pd(lower + offset), weight)));
+        }
+    }
+    for (int p = 0; p < kPixels; ++p) {
+        StorePixel(sums[2 * p], upperTarget + 3 * static_cast<size_t>(i + p));
+        StorePixel(sums[2 * p + 1], lowerTarget + 3 * static_cast<size_t>(i + p));
+    }
+}
+
+bool EqualLengths(const ContributorLists& lists, int32_t i, int32_t count) {
+    const int32_t entries = lists.first[i + 1] - lists.first[i];
+    for (int32_t p = 1; p < count; ++p)
+        if (lists.first[i + p + 1] - lists.first[i + p] != entries) return false;
+    return true;
+}
+
+} // namespace
+
 void HorizontalRunExactSumsAvx2(const ContributorLists& lists, int32_t begin, int32_t end,
                                 const double* upper, const double* lower, uint8_t* upperTarget,
                                 uint8_t* lowerTarget) {
     int32_t i = begin;
-    // Two pixels of two rows at a time where the pixels' lists are equally
-    // long: four independent chains of sums keep the conversions busy.
-    for (; i + 1 < end; i += 2) {
-        const int32_t first = lists.first[i];
-        const int32_t entries = lists.first[i + 1] - first;
-        const int32_t second = lists.first[i + 1];
-        if (lists.first[i + 2] - second != entries) break;
-        __m256d sums[4] = {_mm256_setzero_pd(), _mm256_setzero_pd(), _mm256_setzero_pd(),
-                           _mm256_setzero_pd()};
-        for (int32_t k = 0; k < entries; ++k) {
-            const __m256d weight = _mm256_set1_pd(lists.weight[first + k]);
-            const __m256d nextWeight = _mm256_set1_pd(lists.weight[second + k]);
-            const size_t offset = 4 * static_cast<size_t>(lists.pixel[first + k]);
-            const size_t nextOffset = 4 * static_cast<size_t>(lists.pixel[second + k]);
-            sums[0] = RoundToFloat(
-                _mm256_add_pd(sums[0], _mm256_mul_pd(_mm256_loadu_pd(upper + offset), weight)));
-            sums[1] = RoundToFloat(
-                _mm256_add_pd(sums[1], _mm256_mul_pd(_mm256_loadu_pd(lower + offset), weight)));
-            sums[2] = RoundToFloat(_mm256_add_pd(
-                sums[2], _mm256_mul_pd(_mm256_loadu_pd(upper + nextOffset), nextWeight)));
-            sums[3] = RoundToFloat(_mm256_add_pd(
-                sums[3], _mm256_mul_pd(_mm256_loadu_pd(lower + nextOffset), nextWeight)));
+    while (i < end) {
+        const int32_t entries = lists.first[i + 1] - lists.first[i];
+        if (i + 4 <= end && EqualLengths(lists, i, 4)) {
+            HorizontalPixelsExactSums<4>(lists, i, entries, upper, lower, upperTarget, lowerTarget);
+            i += 4;
+        } else {
+            HorizontalPixelsExactSums<1>(lists, i, entries, upper, lower, upperTarget, lowerTarget);
+            i += 1;
         }
-        StorePixel(sums[0], upperTarget + 3 * static_cast<size_t>(i));
-        StorePixel(sums[1], lowerTarget + 3 * static_cast<size_t>(i));
-        StorePixel(sums[2], upperTarget + 3 * static_cast<size_t>(i + 1));
-        StorePixel(sums[3], lowerTarget + 3 * static_cast<size_t>(i + 1));
-    }
-    for (; i < end; ++i) {
-        __m256d upperSum = _mm256_setzero_pd();
-        __m256d lowerSum = _mm256_setzero_pd();
-        for (int32_t e = lists.first[i]; e < lists.first[i + 1]; ++e) {
-            const __m256d weight = _mm256_set1_pd(lists.weight[e]);
-            const size_t offset = 4 * static_cast<size_t>(lists.pixel[e]);
-            upperSum = RoundToFloat(
-                _mm256_add_pd(upperSum, _mm256_mul_pd(_mm256_loadu_pd(upper + offset), weight)));
-            lowerSum = RoundToFloat(
-                _mm256_add_pd(lowerSum, _mm256_mul_pd(_mm256_loadu_pd(lower + offset), weight)));
-        }
-        StorePixel(upperSum, upperTarget + 3 * static_cast<size_t>(i));
-        StorePixel(lowerSum, lowerTarget + 3 * static_cast<size_t>(i));
     }
 }
 
