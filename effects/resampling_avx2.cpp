@@ -98,36 +98,34 @@ bool VerticalBlockAvx2(const uint8_t* const* rows, const float* weights, int32_t
     return true;
 }
 
+namespace {
+
+// kBlocks blocks of eight channel values of a row with exact sums: 2 x kBlocks
+// independent chains of sums, so the conversions overlap.
+template <int kBlocks>
+inline void VerticalBlocksExactSums(const uint8_t* const* rows, const float* weights,
+                                    int32_t entries, int32_t c, uint8_t* target) {
+    __m256d sums[2 * kBlocks];
+    for (__m256d& sum : sums) sum = _mm256_setzero_pd();
+    for (int32_t k = 0; k < entries; ++k) {
+        for (int b = 0; b < kBlocks; ++b) {
+            __m256d termLow;
+            __m256d termHigh;
+            VerticalTerms(rows[k], weights[k], c + 8 * b, termLow, termHigh);
+            sums[2 * b] = RoundToFloat(_mm256_add_pd(sums[2 * b], termLow));
+            sums[2 * b + 1] = RoundToFloat(_mm256_add_pd(sums[2 * b + 1], termHigh));
+        }
+    }
+    for (int b = 0; b < kBlocks; ++b) StoreEight(sums[2 * b], sums[2 * b + 1], target, c + 8 * b);
+}
+
+} // namespace
+
 int32_t VerticalRowExactSumsAvx2(const uint8_t* const* rows, const float* weights, int32_t entries,
                                  int32_t values, uint8_t* target) {
     int32_t c = 0;
-    // Two blocks at a time: four independent chains of sums keep the
-    // conversions of one block from waiting on another's.
-    for (; c + 16 <= values; c += 16) {
-        __m256d low = _mm256_setzero_pd(), high = _mm256_setzero_pd();
-        __m256d nextLow = _mm256_setzero_pd(), nextHigh = _mm256_setzero_pd();
-        for (int32_t k = 0; k < entries; ++k) {
-            __m256d termLow, termHigh, nextTermLow, nextTermHigh;
-            VerticalTerms(rows[k], weights[k], c, termLow, termHigh);
-            VerticalTerms(rows[k], weights[k], c + 8, nextTermLow, nextTermHigh);
-            low = RoundToFloat(_mm256_add_pd(low, termLow));
-            high = RoundToFloat(_mm256_add_pd(high, termHigh));
-            nextLow = RoundToFloat(_mm256_add_pd(nextLow, nextTermLow));
-            nextHigh = RoundToFloat(_mm256_add_pd(nextHigh, nextTermHigh));
-        }
-        StoreEight(low, high, target, c);
-        StoreEight(nextLow, nextHigh, target, c + 8);
-    }
-    for (; c + 8 <= values; c += 8) {
-        __m256d low = _mm256_setzero_pd(), high = _mm256_setzero_pd();
-        for (int32_t k = 0; k < entries; ++k) {
-            __m256d termLow, termHigh;
-            VerticalTerms(rows[k], weights[k], c, termLow, termHigh);
-            low = RoundToFloat(_mm256_add_pd(low, termLow));
-            high = RoundToFloat(_mm256_add_pd(high, termHigh));
-        }
-        StoreEight(low, high, target, c);
-    }
+    for (; c + 32 <= values; c += 32) VerticalBlocksExactSums<4>(rows, weights, entries, c, target);
+    for (; c + 8 <= values; c += 8) VerticalBlocksExactSums<1>(rows, weights, entries, c, target);
     return c;
 }
 
