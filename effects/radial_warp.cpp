@@ -55,6 +55,13 @@ int32_t WrapIndex(int32_t index, int32_t size) {
 // 2^31 is a whole number, so its fraction is 0 and its index is reduced
 // exactly with fmod; the answer is what a wider integer would give.
 AxisTaps WrapAxis(float position, int32_t size) {
+    // Most positions lie inside, below the last column: no wrapping, and the
+    // second tap is the next column. (A NaN fails the test.)
+    if (position >= 0.0f && position < static_cast<float>(size - 1)) {
+        const auto truncated = static_cast<int32_t>(position);
+        const float fraction = position - static_cast<float>(truncated);
+        return {truncated, truncated + 1, 1.0f - fraction, fraction};
+    }
     if (!std::isfinite(position)) position = 0.0f;
     AxisTaps taps;
     int32_t base;
