@@ -14,6 +14,8 @@
 #include "effects/checked_double.h"
 #include "effects/effect_common.h"
 #include "effects/radial_warp.h"
+#include "effects/resampling_passes.h"
+#include "effects/twist_lanes.h"
 #include "effects/vector_math.h"
 
 namespace gleamkit::fx::warp {
@@ -150,152 +152,72 @@ inline bool ExactQuotient(double quotient, float r, int32_t divisor) {
 
 namespace {
 
-// Two doubles at a time with SSE2, which every x86-64 processor has: the
-// same operations in the same order as one at a time, so the same values.
-inline __m128d Abs(__m128d v) {
-    return _mm_andnot_pd(_mm_set1_pd(-0.0), v);
-}
+// Two doubles at a time with SSE2, which every x86-64 processor has.
+struct Sse2Lanes {
+    using Doubles = __m128d;
+    static constexpr int32_t kCount = 2;
 
-inline __m128d Select(__m128d mask, __m128d yes, __m128d no) {
-    return _mm_or_pd(_mm_and_pd(mask, yes), _mm_andnot_pd(mask, no));
-}
-
-// A float held in a double, as a float variable would hold the value.
-inline __m128d AsFloat(__m128d v) {
-    return _mm_cvtps_pd(_mm_cvtpd_ps(v));
-}
-
-// SettledFloat for two values: the floats (held in doubles) in `stored`, and
-// a lane mask of all ones where settled.
-inline __m128d SettledPair(__m128d value, __m128d bound, __m128d& stored) {
-    const __m128d widened = _mm_add_pd(
-        _mm_add_pd(bound, _mm_mul_pd(Abs(value), _mm_set1_pd(0x1p-50))), _mm_set1_pd(0x1p-1072));
-    const __m128 low = _mm_cvtpd_ps(_mm_sub_pd(value, widened));
-    const __m128 high = _mm_cvtpd_ps(_mm_add_pd(value, widened));
-    const __m128 magnitude = _mm_andnot_ps(_mm_set1_ps(-0.0f), low);
-    const __m128 settled =
-        _mm_and_ps(_mm_and_ps(_mm_cmpeq_ps(low, high), _mm_cmpneq_ps(low, _mm_setzero_ps())),
-                   _mm_cmple_ps(magnitude, _mm_set1_ps(0x1.fffffep127f)));
-    stored = _mm_cvtps_pd(low);
-    const __m128i lanes = _mm_castps_si128(settled);
-    return _mm_castsi128_pd(_mm_unpacklo_epi32(lanes, lanes));
-}
-
-// ExactSum for two lanes: all ones where sum = a + b exactly.
-inline __m128d ExactSumPair(__m128d sum, __m128d a, __m128d b) {
-    return _mm_and_pd(_mm_cmpeq_pd(_mm_sub_pd(sum, a), b), _mm_cmpeq_pd(_mm_sub_pd(sum, b), a));
-}
+    static __m128d Set(double v) { return _mm_set1_pd(v); }
+    static __m128d Mask(bool on) { return _mm_castsi128_pd(_mm_set1_epi32(on ? -1 : 0)); }
+    static __m128d Load(const double* p) { return _mm_load_pd(p); }
+    static void Store(double* p, __m128d v) { _mm_store_pd(p, v); }
+    static __m128d Add(__m128d a, __m128d b) { return _mm_add_pd(a, b); }
+    static __m128d Sub(__m128d a, __m128d b) { return _mm_sub_pd(a, b); }
+    static __m128d Mul(__m128d a, __m128d b) { return _mm_mul_pd(a, b); }
+    static __m128d Sqrt(__m128d a) { return _mm_sqrt_pd(a); }
+    static __m128d And(__m128d a, __m128d b) { return _mm_and_pd(a, b); }
+    static __m128d Or(__m128d a, __m128d b) { return _mm_or_pd(a, b); }
+    static __m128d Less(__m128d a, __m128d b) { return _mm_cmplt_pd(a, b); }
+    static __m128d Equal(__m128d a, __m128d b) { return _mm_cmpeq_pd(a, b); }
+    static __m128d NotEqual(__m128d a, __m128d b) { return _mm_cmpneq_pd(a, b); }
+    static __m128d Abs(__m128d v) { return _mm_andnot_pd(_mm_set1_pd(-0.0), v); }
+    static __m128d Select(__m128d mask, __m128d yes, __m128d no) {
+        return _mm_or_pd(_mm_and_pd(mask, yes), _mm_andnot_pd(mask, no));
+    }
+    // A float held in a double, as a float variable would hold the value.
+    static __m128d AsFloat(__m128d v) { return _mm_cvtps_pd(_mm_cvtpd_ps(v)); }
+    // ExactSum lane by lane: all ones where sum = a + b exactly.
+    static __m128d ExactSum(__m128d sum, __m128d a, __m128d b) {
+        return _mm_and_pd(_mm_cmpeq_pd(_mm_sub_pd(sum, a), b), _mm_cmpeq_pd(_mm_sub_pd(sum, b), a));
+    }
+    // SettledFloat lane by lane: the floats (held in doubles) in `stored`,
+    // all ones where settled.
+    static __m128d Settled(__m128d value, __m128d bound, __m128d& stored) {
+        const __m128d widened = _mm_add_pd(
+            _mm_add_pd(bound, _mm_mul_pd(Abs(value), _mm_set1_pd(0x1p-50))),
+            _mm_set1_pd(0x1p-1072));
+        const __m128 low = _mm_cvtpd_ps(_mm_sub_pd(value, widened));
+        const __m128 high = _mm_cvtpd_ps(_mm_add_pd(value, widened));
+        const __m128 magnitude = _mm_andnot_ps(_mm_set1_ps(-0.0f), low);
+        const __m128 settled = _mm_and_ps(
+            _mm_and_ps(_mm_cmpeq_ps(low, high), _mm_cmpneq_ps(low, _mm_setzero_ps())),
+            _mm_cmple_ps(magnitude, _mm_set1_ps(0x1.fffffep127f)));
+        stored = _mm_cvtps_pd(low);
+        const __m128i lanes = _mm_castps_si128(settled);
+        return _mm_castsi128_pd(_mm_unpacklo_epi32(lanes, lanes));
+    }
+    static int Bits(__m128d mask) { return _mm_movemask_pd(mask); }
+    static void StoreFloats(float* p, __m128d v) {
+        _mm_storel_pi(reinterpret_cast<__m64*>(p), _mm_cvtpd_ps(v));
+    }
+};
 
 } // namespace
 
+// Defined in warp_positions_avx2.cpp: the same with four lanes.
+void FastTwistPositionsAvx2(const float* offsets, const double* reciprocals, float dy,
+                            int32_t left, int32_t right, int32_t amount, float cx, float cy,
+                            WarpPiece& piece);
+
 void FastTwistPositions(const CentreOffsets& columns, const std::vector<double>& reciprocals,
                         float dy, int32_t left, int32_t right, int32_t amount, float cx, float cy,
-                        WarpPiece& piece) {
-    // Pairs of pixels; an odd piece repeats its last pixel in the spare lane.
-    const int32_t count = right - left;
-    const int32_t lanes = count + (count & 1);
-    alignas(16) double offset[kPieceLength];
-    alignas(16) double radius[kPieceLength];
-    alignas(16) double quotient[kPieceLength];
-    const __m128d dyLanes = _mm_set1_pd(dy);
-    const __m128d dySquare = _mm_mul_pd(dyLanes, dyLanes);
-    for (int32_t i = 0; i < lanes; i += 2) {
-        const int32_t x = left + i;
-        const int32_t next = left + Min(i + 1, count - 1);
-        const __m128d dx = _mm_set_pd(columns.offset[next], columns.offset[x]);
-        _mm_store_pd(offset + i, dx);
-        // FastRadius for two offsets.
-        _mm_store_pd(radius + i,
-                     AsFloat(_mm_sqrt_pd(_mm_add_pd(_mm_mul_pd(dx, dx), dySquare))));
-        _mm_store_pd(quotient + i,
-                     _mm_mul_pd(dyLanes, _mm_set_pd(reciprocals[next], reciprocals[x])));
-    }
-    alignas(16) double arctangent[kPieceLength];
-    AtanMany(quotient, arctangent, lanes);
-
-    constexpr double kPiDouble = static_cast<double>(kPi);
-    constexpr double kLibraryError = 2.0 * kLibraryUlps;
-    const __m128d pi = _mm_set1_pd(kPiDouble);
-    const __m128d halfPi = _mm_set1_pd(kHalfPiFloat);
-    const __m128d twoRoundoffs = _mm_set1_pd(2.0 * kBothRoundoffs);
-    const __m128d zero = _mm_setzero_pd();
-    const __m128d rowAxis = _mm_castsi128_pd(_mm_set1_epi32(dy == 0.0f ? -1 : 0));
-    const __m128d columnAngle = _mm_set1_pd(dy > 0.0f ? kHalfPiFloat : -kHalfPiFloat);
-    const __m128d inverseAmount = _mm_set1_pd(1.0 / amount);
-    const __m128d amountLanes = _mm_set1_pd(amount);
-    const __m128d quotientFits = _mm_castsi128_pd(
-        _mm_set1_epi32(amount > -(1 << 29) && amount < (1 << 29) ? -1 : 0));
-    const __m128d productError = _mm_set1_pd(2.0 * (kLibraryError + 1.0) * kBothRoundoffs);
-    alignas(16) double turned[kPieceLength];
-    alignas(16) double settledLanes[kPieceLength];
-    for (int32_t i = 0; i < lanes; i += 2) {
-        const __m128d dx = _mm_load_pd(offset + i);
-        const __m128d r = _mm_load_pd(radius + i);
-        const __m128d arc = _mm_load_pd(arctangent + i);
-        // The angle.
-        const __m128d negative = _mm_cmplt_pd(dx, zero);
-        const __m128d turn = _mm_and_pd(negative, pi);
-        const __m128d angleValue = _mm_add_pd(arc, turn);
-        const __m128d angleError = _mm_add_pd(
-            _mm_add_pd(_mm_add_pd(_mm_set1_pd(1.0), _mm_mul_pd(_mm_set1_pd(kLibraryError), Abs(arc))),
-                       turn),
-            Abs(angleValue));
-        __m128d angleStored;
-        const __m128d angleProven =
-            SettledPair(angleValue, _mm_mul_pd(angleError, twoRoundoffs), angleStored);
-        const __m128d columnAxis = _mm_cmpeq_pd(dx, zero);
-        const __m128d onAxis = _mm_or_pd(columnAxis, rowAxis);
-        const __m128d axisAngle =
-            Select(columnAxis, columnAngle, _mm_and_pd(negative, _mm_set1_pd(static_cast<float>(kPi))));
-        const __m128d angle = Select(onAxis, axisAngle, angleStored);
-        // a = angle - r / amount + pi / 2.
-        const __m128d share = _mm_mul_pd(r, inverseAmount);
-        const __m128d difference = _mm_sub_pd(angle, share);
-        const __m128d value = _mm_add_pd(difference, halfPi);
-        const __m128d exactShare =
-            _mm_and_pd(quotientFits, _mm_and_pd(_mm_cmpeq_pd(AsFloat(share), share),
-                                                _mm_cmpeq_pd(_mm_mul_pd(share, amountLanes), r)));
-        const __m128d negativeShare = _mm_sub_pd(zero, share);
-        const __m128d exact =
-            _mm_and_pd(exactShare, _mm_and_pd(ExactSumPair(difference, angle, negativeShare),
-                                              ExactSumPair(value, difference, halfPi)));
-        const __m128d turnError = _mm_add_pd(
-            _mm_add_pd(_mm_add_pd(Abs(share), Abs(share)), Abs(difference)), Abs(value));
-        __m128d turnStored;
-        const __m128d turnProven =
-            SettledPair(value, _mm_mul_pd(turnError, twoRoundoffs), turnStored);
-        const __m128d settled =
-            _mm_and_pd(_mm_and_pd(_mm_or_pd(onAxis, angleProven), _mm_or_pd(exact, turnProven)),
-                       _mm_cmpneq_pd(r, zero));
-        _mm_store_pd(turned + i, _mm_and_pd(settled, Select(exact, AsFloat(value), turnStored)));
-        _mm_store_pd(settledLanes + i, settled);
-    }
-    alignas(16) double sine[kPieceLength];
-    alignas(16) double cosine[kPieceLength];
-    SinCosMany(turned, sine, cosine, lanes);
-
-    const __m128d centreX = _mm_set1_pd(cx);
-    const __m128d centreY = _mm_set1_pd(cy);
-    for (int32_t i = 0; i < lanes; i += 2) {
-        const __m128d r = _mm_load_pd(radius + i);
-        const __m128d px = _mm_mul_pd(r, _mm_load_pd(cosine + i));
-        const __m128d py = _mm_mul_pd(r, _mm_load_pd(sine + i));
-        __m128d storedX;
-        __m128d storedY;
-        const __m128d provenX = SettledPair(px, _mm_mul_pd(productError, Abs(px)), storedX);
-        const __m128d provenY = SettledPair(py, _mm_mul_pd(productError, Abs(py)), storedY);
-        const int settled =
-            _mm_movemask_pd(_mm_and_pd(_mm_load_pd(settledLanes + i), _mm_and_pd(provenX, provenY)));
-        alignas(16) float fx[4];
-        alignas(16) float fy[4];
-        _mm_store_ps(fx, _mm_cvtpd_ps(_mm_add_pd(storedX, centreX)));
-        _mm_store_ps(fy, _mm_cvtpd_ps(_mm_add_pd(storedY, centreY)));
-        for (int lane = 0; lane < 2 && i + lane < count; ++lane) {
-            piece.settled[i + lane] = (settled >> lane) & 1;
-            piece.fx[i + lane] = fx[lane];
-            piece.fy[i + lane] = fy[lane];
-        }
-    }
+                        WarpPiece& piece, bool widest) {
+    if (widest && resampling::HasAvx2())
+        FastTwistPositionsAvx2(columns.offset.data(), reciprocals.data(), dy, left, right, amount,
+                               cx, cy, piece);
+    else
+        TwistPieceInLanes<Sse2Lanes>(columns.offset.data(), reciprocals.data(), dy, left, right,
+                                     amount, cx, cy, piece);
 }
 
 } // namespace gleamkit::fx::warp

@@ -60,9 +60,11 @@ void FastFishEyePositions(const CentreOffsets& columns, float dy, int32_t left, 
 
 // Twist's positions for columns left .. right - 1 (at most kPieceLength) of
 // one row at offset dy. reciprocals[x] = 1 / columns.offset[x] in double (0
-// where the offset is 0). Requires amount != 0.
+// where the offset is 0). Requires amount != 0. `widest` takes four lanes
+// with AVX2 where the processor has it; false keeps the two-lane SSE2 form
+// (the same values, for machines without AVX2 and to test both).
 void FastTwistPositions(const CentreOffsets& columns, const std::vector<double>& reciprocals,
                         float dy, int32_t left, int32_t right, int32_t amount, float cx, float cy,
-                        WarpPiece& piece);
+                        WarpPiece& piece, bool widest = true);
 
 } // namespace gleamkit::fx::warp

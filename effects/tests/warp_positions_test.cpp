@@ -163,6 +163,30 @@ TEST(FastWarpPositions, FishEyeDeclinesThePixelOnTheRim) {
                                        50.0f, fx, fy));
 }
 
+TEST(FastWarpPositions, TwistLaneWidthsGiveTheSamePositions) {
+    const CentreOffsets columns(1001, 500.0f);
+    const CentreOffsets rows(301, 150.0f);
+    std::vector<double> reciprocals(1001);
+    for (int32_t x = 0; x < 1001; ++x)
+        reciprocals[x] = columns.offset[x] != 0.0f ? 1.0 / columns.offset[x] : 0.0;
+    for (int32_t y = 0; y < 301; ++y) {
+        for (int32_t left = 0; left < 1001; left += 63) {
+            const int32_t right = std::min(left + 63, 1001);
+            warp::WarpPiece two, widest;
+            warp::FastTwistPositions(columns, reciprocals, rows.offset[y], left, right, 13, 500.0f,
+                                     150.0f, two, false);
+            warp::FastTwistPositions(columns, reciprocals, rows.offset[y], left, right, 13, 500.0f,
+                                     150.0f, widest, true);
+            for (int32_t i = 0; i < right - left; ++i) {
+                ASSERT_EQ(two.settled[i], widest.settled[i]) << left + i << ", " << y;
+                if (!two.settled[i]) continue;
+                ASSERT_EQ(two.fx[i], widest.fx[i]) << left + i << ", " << y;
+                ASSERT_EQ(two.fy[i], widest.fy[i]) << left + i << ", " << y;
+            }
+        }
+    }
+}
+
 TEST(FastWarpPositions, TwistMatchesTheExtendedFormOnEveryPixel) {
     struct Case {
         int32_t width, height, amount;
@@ -180,9 +204,10 @@ TEST(FastWarpPositions, TwistMatchesTheExtendedFormOnEveryPixel) {
         for (int32_t y = 0; y < c.height; ++y) {
             for (int32_t left = 0; left < c.width; left += warp::kPieceLength) {
                 const int32_t right = std::min(left + warp::kPieceLength, c.width);
+                // Odd rows take the widest registers, even ones the two-lane form.
                 warp::WarpPiece piece;
                 warp::FastTwistPositions(columns, reciprocals, rows.offset[y], left, right,
-                                         c.amount, cx, cy, piece);
+                                         c.amount, cx, cy, piece, y % 2 == 1);
                 for (int32_t x = left; x < right; ++x) {
                     if (!piece.settled[x - left]) {
                         ++declined;
