@@ -24,13 +24,15 @@ magick=/usr/bin/convert-im6.q16
 vips=/usr/bin/vips
 
 # One row per compared operation:
-#   gleamfx operation and arguments | ImageMagick options | vips operation
+#   gleamfx operation and arguments | ImageMagick options | vips operation [| N]
 # @IN in ImageMagick's options stands for the input picture (a second input).
 # The vips field is the operation and its arguments after IN and OUT; empty
-# when vips has no matching operation. Rows whose operation is not in the
-# registry yet are listed as skipped.
+# when vips has no matching operation. N (default 1) repeats ImageMagick's
+# options N times in one run and divides its figures by N: for operations so
+# fast that one run's noise would hide them. Rows whose operation is not in
+# the registry yet are listed as skipped.
 mapping=(
-    "Contrast 100|-sigmoidal-contrast 3x50%|"
+    "Contrast 100|-sigmoidal-contrast 3x50%||10"
     "Lightness 100|+level 39%,100%|"
     "Darkness 100|+level 0%,61%|"
     "Saturation 128|-modulate 100,50|"
@@ -38,14 +40,14 @@ mapping=(
     "AddColorNoise 100|+noise Uniform|"
     "AddMonoNoise 100|-channel All +noise Uniform|"
     "Spray 16|-spread 16|"
-    "SplitLight 3|-gamma 0.5|"
+    "SplitLight 3|-gamma 0.5||10"
     "Stretch|-filter Lanczos -resize 200%|resize 2 --kernel lanczos3"
     "Stretch 960 540 B-Spline|-filter Spline -resize 50%|"
     "Convolve 0 0|-convolve -1,-1,-1,-1,8,-1,-1,-1,-1|"
     "Convolve 7 1|-convolve 3,3,3,3,8,3,3,3,3|"
-    "Invert|-negate|invert"
+    "Invert|-negate|invert|10"
     "Posterize|-posterize 20|"
-    "Solarize|-solarize 40%|"
+    "Solarize|-solarize 40%||10"
     "GaussianBlur|-gaussian-blur 0x1|gaussblur 1"
     "SplitBlur 33|-blur 0x16|"
     "AntiAliasing|-convolve 0,0.25,0,0.25,0,0.25,0,0.25,0|"
@@ -177,7 +179,8 @@ echo
 printf '%-20s %8s %8s %8s %8s %9s %9s %9s %9s %7s %7s %7s %7s %6s\n' operation fx1-cpu fx1-wall \
     fxD-cpu fxD-wall im1-cpu imD-wall vips1-cpu vipsD-wall im1 imD vips1 vipsD par
 for row in "${mapping[@]}"; do
-    IFS='|' read -r op_args im_options vips_args <<<"$row"
+    IFS='|' read -r op_args im_options vips_args im_repeat <<<"$row"
+    im_repeat="${im_repeat:-1}"
     read -r -a op_words <<<"$op_args"
     op="${op_words[0]}"
     if ! grep -qx "$op" <<<"$known"; then
@@ -192,7 +195,11 @@ for row in "${mapping[@]}"; do
     fi
     read -r fx1_wall fx1_cpu <<<"$one"
     read -r fxd_wall fxd_cpu <<<"$all"
-    read -r -a im_words <<<"$im_options"
+    im_words=()
+    for _ in $(seq "$im_repeat"); do
+        read -r -a once <<<"$im_options"
+        im_words+=("${once[@]}")
+    done
     read -r _ im_cpu1 <<<"$(magick_figures 1 "${im_words[@]}")"
     read -r im_wall _ <<<"$(magick_figures "" "${im_words[@]}")"
     vips_cpu1="" vips_wall=""
@@ -203,10 +210,11 @@ for row in "${mapping[@]}"; do
     fi
     awk -v op="$op" -v f1w="$fx1_wall" -v f1c="$fx1_cpu" -v fdw="$fxd_wall" -v fdc="$fxd_cpu" \
         -v c1="$im_cpu1" -v wd="$im_wall" -v b1="$im_base_cpu1" -v bd="$im_base_wall" \
-        -v v1="$vips_cpu1" -v vd="$vips_wall" -v vb1="$vips_base_cpu1" -v vbd="$vips_base_wall" '
+        -v v1="$vips_cpu1" -v vd="$vips_wall" -v vb1="$vips_base_cpu1" -v vbd="$vips_base_wall" \
+        -v n="$im_repeat" '
         function floor(x) { return x < 0.001 ? 0.001 : x }
         BEGIN {
-        n1 = floor(c1 - b1); nd = floor(wd - bd)
+        n1 = floor((c1 - b1) / n); nd = floor((wd - bd) / n)
         printf "%-20s %8.2f %8.2f %8.2f %8.2f %9.2f %9.2f", op, f1c, f1w, fdc, fdw, n1, nd
         if (v1 != "") {
             m1 = floor(v1 - vb1); md = floor(vd - vbd)
