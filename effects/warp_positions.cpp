@@ -15,7 +15,7 @@
 #include "effects/effect_common.h"
 #include "effects/radial_warp.h"
 #include "effects/resampling_passes.h"
-#include "effects/twist_lanes.h"
+#include "effects/warp_lanes.h"
 #include "effects/vector_math.h"
 
 namespace gleamkit::fx::warp {
@@ -81,75 +81,6 @@ float FastRadius(float dx, float dy) {
         std::sqrt(static_cast<double>(dx) * dx + static_cast<double>(dy) * dy));
 }
 
-// FishEye's positions for one row piece in double precision (see
-// FastFishEyePositions in the header).
-//
-// Bounds, with U the sum of the two unit roundoffs and a = r / maxrad (here r
-// times the rounded reciprocal of maxrad: two roundings, 2 a U):
-//  - nr = (1 / (1 - a) - 1) * (maxrad / 2): 1 - a carries the error of a,
-//    2 a U, amplified by 1 / |1 - a|; the reciprocal adds one rounding;
-//    subtracting 1 from 1 / (1 - a) cancels down to a / (1 - a), dividing the
-//    error relative to the value by |a|; the product adds one more: relative
-//    error at most (2 / |1 - a| + 2 / |a| + 2) U to first order.
-//  - fx = dx * nr / r + xmid: dx * nr is exact (two floats), the quotient t
-//    (times the rounded reciprocal of r: two roundings) errs by 2 |t| U and
-//    the sum s adds one rounding: at most (2 |t| + |s|) U.
-// Each bound is doubled to cover the second-order terms. The steps run over
-// the whole piece at a time, so the compiler can keep several pixels in
-// flight (and in vector registers).
-void FastFishEyePositions(const CentreOffsets& columns, float dy, int32_t left, int32_t right,
-                          float maxrad, float xmid, float ymid, WarpPiece& piece) {
-    const int32_t count = right - left;
-    const double inverseMaxrad = 1.0 / maxrad;
-    const double halfMaxrad = static_cast<double>(maxrad) / 2.0;
-    float radius[kPieceLength];
-    double inverseR[kPieceLength];
-    double nrValue[kPieceLength];
-    double nrBound[kPieceLength];
-    for (int32_t i = 0; i < count; ++i) {
-        radius[i] = FastRadius(columns.offset[left + i], dy);
-        inverseR[i] = 1.0 / radius[i];
-        const double a = radius[i] * inverseMaxrad;
-        const double reciprocal = 1.0 / (1.0 - a);
-        nrValue[i] = (reciprocal - 1.0) * halfMaxrad;
-        nrBound[i] = 2.0 *
-                     (2.0 * std::fabs(reciprocal) + 2.0 * std::fabs(maxrad * inverseR[i]) + 2.0) *
-                     kBothRoundoffs * std::fabs(nrValue[i]);
-    }
-    float nr[kPieceLength];
-    for (int32_t i = 0; i < count; ++i) {
-        piece.settled[i] = radius[i] != 0.0f && SettledFloat(nrValue[i], nrBound[i], nr[i]);
-        if (!piece.settled[i]) nr[i] = 0.0f;
-    }
-    double sumX[kPieceLength], sumY[kPieceLength], boundX[kPieceLength], boundY[kPieceLength];
-    for (int32_t i = 0; i < count; ++i) {
-        const double tx = static_cast<double>(columns.offset[left + i]) * nr[i] * inverseR[i];
-        const double ty = static_cast<double>(dy) * nr[i] * inverseR[i];
-        sumX[i] = tx + xmid;
-        sumY[i] = ty + ymid;
-        boundX[i] = 2.0 * (2.0 * std::fabs(tx) + std::fabs(sumX[i])) * kBothRoundoffs;
-        boundY[i] = 2.0 * (2.0 * std::fabs(ty) + std::fabs(sumY[i])) * kBothRoundoffs;
-    }
-    for (int32_t i = 0; i < count; ++i)
-        piece.settled[i] = piece.settled[i] && SettledFloat(sumX[i], boundX[i], piece.fx[i]) &&
-                           SettledFloat(sumY[i], boundY[i], piece.fy[i]);
-}
-
-// True when sum, the double sum of a and b, is exact: the rounding error of
-// a sum is itself a double, recovered exactly by subtracting the larger
-// operand from the sum, so both differences give back the other operand
-// exactly when (and only when) nothing was lost.
-inline bool ExactSum(double sum, double a, double b) {
-    return sum - a == b && sum - b == a;
-}
-
-// True when quotient is exactly r / divisor: it is a float, and its product
-// with the divisor (24 + 29 bits, exact in double) gives r back.
-inline bool ExactQuotient(double quotient, float r, int32_t divisor) {
-    return divisor > -(1 << 29) && divisor < (1 << 29) &&
-           static_cast<double>(static_cast<float>(quotient)) == quotient && quotient * divisor == r;
-}
-
 namespace {
 
 // Two doubles at a time with SSE2, which every x86-64 processor has.
@@ -164,6 +95,7 @@ struct Sse2Lanes {
     static __m128d Add(__m128d a, __m128d b) { return _mm_add_pd(a, b); }
     static __m128d Sub(__m128d a, __m128d b) { return _mm_sub_pd(a, b); }
     static __m128d Mul(__m128d a, __m128d b) { return _mm_mul_pd(a, b); }
+    static __m128d Div(__m128d a, __m128d b) { return _mm_div_pd(a, b); }
     static __m128d Sqrt(__m128d a) { return _mm_sqrt_pd(a); }
     static __m128d And(__m128d a, __m128d b) { return _mm_and_pd(a, b); }
     static __m128d Or(__m128d a, __m128d b) { return _mm_or_pd(a, b); }
@@ -176,7 +108,10 @@ struct Sse2Lanes {
     }
     // A float held in a double, as a float variable would hold the value.
     static __m128d AsFloat(__m128d v) { return _mm_cvtps_pd(_mm_cvtpd_ps(v)); }
-    // ExactSum lane by lane: all ones where sum = a + b exactly.
+    // All ones where sum, the double sum of a and b, is exact: the rounding
+    // error of a sum is itself a double, recovered exactly by subtracting the
+    // larger operand from the sum, so both differences give back the other
+    // operand exactly when (and only when) nothing was lost.
     static __m128d ExactSum(__m128d sum, __m128d a, __m128d b) {
         return _mm_and_pd(_mm_cmpeq_pd(_mm_sub_pd(sum, a), b), _mm_cmpeq_pd(_mm_sub_pd(sum, b), a));
     }
@@ -205,10 +140,62 @@ struct Sse2Lanes {
 } // namespace
 
 // Defined in warp_positions_avx2.cpp: the same with four lanes.
+void FastFishEyePositionsAvx2(const float* offsets, float dy, int32_t left, int32_t right,
+                              float maxrad, float xmid, float ymid, WarpPiece& piece);
 void FastTwistPositionsAvx2(const float* offsets, const double* reciprocals, float dy,
                             int32_t left, int32_t right, int32_t amount, float cx, float cy,
                             WarpPiece& piece);
 
+// FishEye's positions for one row piece in double precision, a whole
+// register of pixels at a time (warp_lanes.h).
+//
+// Bounds, with U the sum of the two unit roundoffs and a = r / maxrad (here r
+// times the rounded reciprocal of maxrad: two roundings, 2 a U):
+//  - nr = (1 / (1 - a) - 1) * (maxrad / 2): 1 - a carries the error of a,
+//    2 a U, amplified by 1 / |1 - a|; the reciprocal adds one rounding;
+//    subtracting 1 from 1 / (1 - a) cancels down to a / (1 - a), dividing the
+//    error relative to the value by |a|; the product adds one more: relative
+//    error at most (2 / |1 - a| + 2 / |a| + 2) U to first order.
+//  - fx = dx * nr / r + xmid: dx * nr is exact (two floats), the quotient t
+//    (times the rounded reciprocal of r: two roundings) errs by 2 |t| U and
+//    the sum s adds one rounding: at most (2 |t| + |s|) U.
+// Each bound is doubled to cover the second-order terms.
+void FastFishEyePositions(const CentreOffsets& columns, float dy, int32_t left, int32_t right,
+                          float maxrad, float xmid, float ymid, WarpPiece& piece, bool widest) {
+    if (widest && resampling::HasAvx2())
+        FastFishEyePositionsAvx2(columns.offset.data(), dy, left, right, maxrad, xmid, ymid, piece);
+    else
+        FishEyePieceInLanes<Sse2Lanes>(columns.offset.data(), dy, left, right, maxrad, xmid, ymid,
+                                       piece);
+}
+
+// Twist's positions for one row piece in double precision, with its
+// arctangents, sines and cosines taken many at a time (warp_lanes.h).
+// settled[i] is false where a stored value might differ from the extended
+// one; the caller then takes TwistPosition for that pixel.
+//
+// Bounds (U the sum of the two unit roundoffs, L the library functions'
+// error allowance in units in the last place, each bound doubled to cover
+// second-order terms):
+//  - the angle arctan(dy / dx) (+ pi when dx < 0): the quotient q (here dy
+//    times the rounded reciprocal of dx, two roundings) errs by at most
+//    2 |q| U, which moves the arctangent by at most 2 |q| / (1 + q^2) U <= U;
+//    the arctangent itself errs by at most 2 L |arctan q| U; pi is held to
+//    within pi U; the sum adds |angle| U.
+//    On the row through the centre (dy = 0) the arctangent is of a zero and
+//    exactly zero, so the angle is 0 or the float nearest pi.
+//  - a = angle - r / amount + pi / 2 (angle, r and pi / 2 floats): the share
+//    r / amount (r times the rounded reciprocal: two roundings) and two more
+//    roundings, at most (2 |r / amount| + |difference| + |a|) U. Often all
+//    three are exact (r a multiple of amount, and the sums of floats short
+//    enough for 53 bits); the sum can then sit exactly on a float midpoint,
+//    but extended precision holds the same exact sum and rounds it the same
+//    way, so an exact sum is stored as it is.
+//  - px = r * cos(a) (a a float): the cosine errs by at most 2 L |cos a| U and
+//    the product adds one rounding: at most (2 L + 1) |px| U; py alike.
+//  - fx = px + cx: a sum of two floats correctly rounded to 53 or 64 bits and
+//    then to a float is the correctly rounded float sum either way, so it
+//    needs no check.
 void FastTwistPositions(const CentreOffsets& columns, const std::vector<double>& reciprocals,
                         float dy, int32_t left, int32_t right, int32_t amount, float cx, float cy,
                         WarpPiece& piece, bool widest) {

@@ -54,9 +54,11 @@ struct WarpPiece {
 };
 
 // FishEye's positions for columns left .. right - 1 (at most kPieceLength) of
-// one row at offset dy (maxrad non-zero and finite).
+// one row at offset dy (maxrad non-zero and finite). `widest` as for
+// FastTwistPositions.
 void FastFishEyePositions(const CentreOffsets& columns, float dy, int32_t left, int32_t right,
-                          float maxrad, float xmid, float ymid, WarpPiece& piece);
+                          float maxrad, float xmid, float ymid, WarpPiece& piece,
+                          bool widest = true);
 
 // Twist's positions for columns left .. right - 1 (at most kPieceLength) of
 // one row at offset dy. reciprocals[x] = 1 / columns.offset[x] in double (0

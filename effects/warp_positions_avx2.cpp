@@ -1,9 +1,9 @@
-// The four-lane AVX2 form of Twist's fast positions (see twist_lanes.h), built
+// The four-lane AVX2 forms of the warps' fast positions (see warp_lanes.h), built
 // with AVX2 enabled (see the effects build file) and called only when the
 // processor has it.
 #include <immintrin.h>
 
-#include "effects/twist_lanes.h"
+#include "effects/warp_lanes.h"
 
 namespace gleamkit::fx::warp {
 
@@ -20,6 +20,7 @@ struct Avx2Lanes {
     static __m256d Add(__m256d a, __m256d b) { return _mm256_add_pd(a, b); }
     static __m256d Sub(__m256d a, __m256d b) { return _mm256_sub_pd(a, b); }
     static __m256d Mul(__m256d a, __m256d b) { return _mm256_mul_pd(a, b); }
+    static __m256d Div(__m256d a, __m256d b) { return _mm256_div_pd(a, b); }
     static __m256d Sqrt(__m256d a) { return _mm256_sqrt_pd(a); }
     static __m256d And(__m256d a, __m256d b) { return _mm256_and_pd(a, b); }
     static __m256d Or(__m256d a, __m256d b) { return _mm256_or_pd(a, b); }
@@ -52,6 +53,11 @@ struct Avx2Lanes {
 };
 
 } // namespace
+
+void FastFishEyePositionsAvx2(const float* offsets, float dy, int32_t left, int32_t right,
+                              float maxrad, float xmid, float ymid, WarpPiece& piece) {
+    FishEyePieceInLanes<Avx2Lanes>(offsets, dy, left, right, maxrad, xmid, ymid, piece);
+}
 
 void FastTwistPositionsAvx2(const float* offsets, const double* reciprocals, float dy,
                             int32_t left, int32_t right, int32_t amount, float cx, float cy,

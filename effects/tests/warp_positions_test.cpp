@@ -125,9 +125,10 @@ TEST(FastWarpPositions, FishEyeMatchesTheExtendedFormOnEveryPixel) {
         for (int32_t y = 0; y < c.height; ++y) {
             for (int32_t left = 0; left < c.width; left += warp::kPieceLength) {
                 const int32_t right = std::min(left + warp::kPieceLength, c.width);
+                // Odd rows take the widest registers, even ones the two-lane form.
                 warp::WarpPiece piece;
                 warp::FastFishEyePositions(columns, rows.offset[y], left, right, maxrad, xmid,
-                                           ymid, piece);
+                                           ymid, piece, y % 2 == 1);
                 for (int32_t x = left; x < right; ++x) {
                     if (!piece.settled[x - left]) {
                         ++declined;
@@ -154,10 +155,13 @@ TEST(FastWarpPositions, FishEyeDeclinesThePixelOnTheRim) {
     const float r = warp::FastRadius(columns.offset[95], rows.offset[74]);
     ASSERT_EQ(r, 51.0f);
     const float maxrad = static_cast<float>(100 * 0.51L);
-    warp::WarpPiece piece;
-    warp::FastFishEyePositions(columns, rows.offset[74], 64, 100, maxrad, 50.0f, 50.0f, piece);
-    EXPECT_FALSE(piece.settled[95 - 64]);
-    EXPECT_TRUE(piece.settled[94 - 64]);
+    for (const bool widest : {false, true}) {
+        warp::WarpPiece piece;
+        warp::FastFishEyePositions(columns, rows.offset[74], 64, 100, maxrad, 50.0f, 50.0f, piece,
+                                   widest);
+        EXPECT_FALSE(piece.settled[95 - 64]);
+        EXPECT_TRUE(piece.settled[94 - 64]);
+    }
     float fx, fy;
     EXPECT_FALSE(warp::FishEyePosition(columns.offset[95], rows.offset[74], r, maxrad, 50.0f,
                                        50.0f, fx, fy));

@@ -1,9 +1,10 @@
-// The fast Twist positions of one row piece, written once for any width of
-// vector register: `Lanes` supplies the double-precision operations (two
-// lanes with SSE2 in warp_positions.cpp, four with AVX2 in
+// The fast FishEye and Twist positions of one row piece, written once for any
+// width of vector register: `Lanes` supplies the double-precision operations
+// (two lanes with SSE2 in warp_positions.cpp, four with AVX2 in
 // warp_positions_avx2.cpp). The bounds and their reasoning are documented at
-// FastTwistPositions in warp_positions.cpp; every lane performs the same IEEE
-// operations in the same order whatever the width, so the values agree.
+// FastFishEyePositions and FastTwistPositions in warp_positions.cpp; every
+// lane performs the same IEEE operations in the same order whatever the
+// width, so the values agree.
 //
 // Included only by those two files; the template lives in an unnamed
 // namespace and each file passes its own lane type, so the AVX2 copy is never
@@ -19,6 +20,75 @@
 
 namespace gleamkit::fx::warp {
 namespace {
+
+template <typename Lanes>
+void FishEyePieceInLanes(const float* offsets, float dy, int32_t left, int32_t right, float maxrad,
+                         float xmid, float ymid, WarpPiece& piece) {
+    using D = typename Lanes::Doubles;
+    constexpr int32_t kLanes = Lanes::kCount;
+    // Whole registers; a short piece repeats its last pixel in spare lanes.
+    const int32_t count = right - left;
+    const int32_t lanes = (count + kLanes - 1) / kLanes * kLanes;
+    alignas(32) double offset[kPieceLength];
+    for (int32_t i = 0; i < lanes; ++i) offset[i] = offsets[left + (i < count ? i : count - 1)];
+
+    const D zero = Lanes::Set(0.0);
+    const D one = Lanes::Set(1.0);
+    const D two = Lanes::Set(2.0);
+    const D roundoffs = Lanes::Set(kBothRoundoffs);
+    const D dyLanes = Lanes::Set(dy);
+    const D dySquare = Lanes::Mul(dyLanes, dyLanes);
+    const D maxradLanes = Lanes::Set(maxrad);
+    const D inverseMaxrad = Lanes::Set(1.0 / maxrad);
+    const D halfMaxrad = Lanes::Set(static_cast<double>(maxrad) / 2.0);
+    const D centreX = Lanes::Set(xmid);
+    const D centreY = Lanes::Set(ymid);
+    for (int32_t i = 0; i < lanes; i += kLanes) {
+        const D dx = Lanes::Load(offset + i);
+        // FastRadius, lane by lane.
+        const D r = Lanes::AsFloat(Lanes::Sqrt(Lanes::Add(Lanes::Mul(dx, dx), dySquare)));
+        const D inverseR = Lanes::Div(one, r);
+        // nr and its bound.
+        const D a = Lanes::Mul(r, inverseMaxrad);
+        const D reciprocal = Lanes::Div(one, Lanes::Sub(one, a));
+        const D nrValue = Lanes::Mul(Lanes::Sub(reciprocal, one), halfMaxrad);
+        const D nrFactor = Lanes::Add(
+            Lanes::Add(Lanes::Mul(two, Lanes::Abs(reciprocal)),
+                       Lanes::Mul(two, Lanes::Abs(Lanes::Mul(maxradLanes, inverseR)))),
+            two);
+        const D nrBound =
+            Lanes::Mul(Lanes::Mul(Lanes::Mul(two, nrFactor), roundoffs), Lanes::Abs(nrValue));
+        D nrStored;
+        const D nrSettled =
+            Lanes::And(Lanes::NotEqual(r, zero), Lanes::Settled(nrValue, nrBound, nrStored));
+        const D nr = Lanes::And(nrSettled, nrStored);
+        // fx = dx * nr / r + xmid, fy alike.
+        const D tx = Lanes::Mul(Lanes::Mul(dx, nr), inverseR);
+        const D ty = Lanes::Mul(Lanes::Mul(dyLanes, nr), inverseR);
+        const D sumX = Lanes::Add(tx, centreX);
+        const D sumY = Lanes::Add(ty, centreY);
+        const D boundX = Lanes::Mul(
+            Lanes::Mul(two, Lanes::Add(Lanes::Mul(two, Lanes::Abs(tx)), Lanes::Abs(sumX))),
+            roundoffs);
+        const D boundY = Lanes::Mul(
+            Lanes::Mul(two, Lanes::Add(Lanes::Mul(two, Lanes::Abs(ty)), Lanes::Abs(sumY))),
+            roundoffs);
+        D storedX;
+        D storedY;
+        const D settledX = Lanes::Settled(sumX, boundX, storedX);
+        const D settledY = Lanes::Settled(sumY, boundY, storedY);
+        const int settled = Lanes::Bits(Lanes::And(nrSettled, Lanes::And(settledX, settledY)));
+        alignas(32) float fx[kLanes];
+        alignas(32) float fy[kLanes];
+        Lanes::StoreFloats(fx, storedX);
+        Lanes::StoreFloats(fy, storedY);
+        for (int32_t lane = 0; lane < kLanes && i + lane < count; ++lane) {
+            piece.settled[i + lane] = (settled >> lane) & 1;
+            piece.fx[i + lane] = fx[lane];
+            piece.fy[i + lane] = fy[lane];
+        }
+    }
+}
 
 template <typename Lanes>
 void TwistPieceInLanes(const float* offsets, const double* reciprocals, float dy, int32_t left,
@@ -89,6 +159,8 @@ void TwistPieceInLanes(const float* offsets, const double* reciprocals, float dy
         const D share = Lanes::Mul(r, inverseAmount);
         const D difference = Lanes::Sub(angle, share);
         const D value = Lanes::Add(difference, halfPi);
+        // r / amount is exactly the double share when share is a float whose
+        // product with amount (24 + 29 bits, exact in double) gives r back.
         const D exactShare = Lanes::And(
             quotientFits, Lanes::And(Lanes::Equal(Lanes::AsFloat(share), share),
                                      Lanes::Equal(Lanes::Mul(share, amountLanes), r)));
