@@ -60,10 +60,12 @@ public:
         }
         m_wake.notify_all();
         TakeBands(runBand);
+        // Every band is taken now, each by this thread or by a busy worker; a
+        // worker that wakes only after the job has ended finds no job and
+        // leaves it alone, so a slow-to-wake worker never holds the caller.
         std::unique_lock lock(m_mutex);
-        m_done.wait(lock, [this] { return m_busy == 0 && m_joined == m_helpers; });
+        m_done.wait(lock, [this] { return m_busy == 0; });
         m_job = nullptr;
-        m_joined = 0;
         if (m_error) std::rethrow_exception(std::exchange(m_error, nullptr));
     }
 
@@ -96,10 +98,9 @@ private:
             m_wake.wait(lock, [&] { return m_stopping || m_generation != seen; });
             if (m_stopping) return;
             seen = m_generation;
-            if (index >= m_helpers) continue;
+            if (index >= m_helpers || m_job == nullptr) continue;
             const std::function<void(int32_t)>* job = m_job;
             ++m_busy;
-            ++m_joined;
             lock.unlock();
             TakeBands(*job);
             lock.lock();
@@ -116,7 +117,6 @@ private:
     int32_t m_bands = 0;
     int32_t m_helpers = 0;
     int32_t m_busy = 0;
-    int32_t m_joined = 0;
     std::atomic<int32_t> m_nextBand{0};
     uint64_t m_generation = 0;
     bool m_stopping = false;
