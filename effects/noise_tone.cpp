@@ -6,6 +6,7 @@
 // pixel, blue-green-red).
 #include "effects/noise_tone.h"
 
+#include <cstring>
 #include <numbers>
 #include <vector>
 
@@ -25,15 +26,41 @@ constexpr uint8_t ClampWide(int64_t v) {
     return static_cast<uint8_t>(v > 255 ? 255 : (v < 0 ? 0 : v));
 }
 
-// Replaces every channel byte of every row by its table entry.
+// Replaces every channel byte of every row by its table entry. Large pictures
+// look bytes up two at a time in a table of all 65536 byte pairs (128 KiB,
+// built in far less time than it saves): half the loads and stores.
 void ApplyByteTable(PixelBitmap& picture, const ByteTable& table) {
     const int32_t width = picture.Width();
     const size_t rowBytes = static_cast<size_t>(width) * 3;
     const std::vector<uint8_t*> rows = RowTable(picture);
+    constexpr size_t kPairTableFrom = size_t{1} << 20;
+    std::vector<uint16_t> pairs;
+    if (rowBytes * static_cast<size_t>(picture.Height()) >= kPairTableFrom) {
+        // Entry v holds the two bytes of v mapped, in the order memory holds
+        // them whatever the byte order of a 16-bit word.
+        pairs.resize(65536);
+        for (uint32_t v = 0; v < 65536; ++v) {
+            uint8_t bytes[2];
+            const auto word = static_cast<uint16_t>(v);
+            std::memcpy(bytes, &word, 2);
+            bytes[0] = table[bytes[0]];
+            bytes[1] = table[bytes[1]];
+            std::memcpy(&pairs[v], bytes, 2);
+        }
+    }
     ParallelRows(picture.Height(), width, [&](int32_t top, int32_t bottom) {
         for (int32_t y = top; y < bottom; ++y) {
             uint8_t* row = rows[y];
-            for (size_t i = 0; i < rowBytes; ++i) row[i] = table[row[i]];
+            size_t i = 0;
+            if (!pairs.empty()) {
+                for (; i + 2 <= rowBytes; i += 2) {
+                    uint16_t word;
+                    std::memcpy(&word, row + i, 2);
+                    word = pairs[word];
+                    std::memcpy(row + i, &word, 2);
+                }
+            }
+            for (; i < rowBytes; ++i) row[i] = table[row[i]];
         }
     });
 }
