@@ -45,19 +45,26 @@ void MapChannel(PixelBitmap& picture, size_t channel, const ByteTable& table,
     if (!HasRows24(picture)) return;
     const size_t rowBytes = RowBytes(picture);
     const std::vector<uint8_t*> rows = RowTable(picture);
+    // The bands copy what they read into locals: byte stores could alias
+    // anything reached through the closure (its captured values included),
+    // which would keep the loops from holding it in registers.
     ParallelRows(picture.Height(), picture.Width(), [&](int32_t top, int32_t bottom) {
+        const uint8_t* const map = table.data();
+        const size_t bytes = rowBytes;
+        const size_t at = channel;
+        const bool clear = others == OtherChannels::Clear;
         for (int32_t y = top; y < bottom; ++y) {
             uint8_t* row = rows[y];
-            if (others == OtherChannels::Clear) {
-                for (size_t i = 0; i < rowBytes; i += 3) {
-                    const uint8_t kept = table[row[i + channel]];
+            if (clear) {
+                for (size_t i = 0; i < bytes; i += 3) {
+                    const uint8_t kept = map[row[i + at]];
                     row[i + kBlue] = 0;
                     row[i + kGreen] = 0;
                     row[i + kRed] = 0;
-                    row[i + channel] = kept;
+                    row[i + at] = kept;
                 }
             } else {
-                for (size_t i = channel; i < rowBytes; i += 3) row[i] = table[row[i]];
+                for (size_t i = at; i < bytes; i += 3) row[i] = map[row[i]];
             }
         }
     });
@@ -94,12 +101,14 @@ void SelectColor(PixelBitmap& picture, Color color, Matching matching) {
     const size_t rowBytes = RowBytes(picture);
     const std::vector<uint8_t*> rows = RowTable(picture);
     ParallelRows(picture.Height(), picture.Width(), [&](int32_t top, int32_t bottom) {
+        const uint8_t b = blue, g = green, r = red;
+        const bool clear = clearMatches;
+        const size_t bytes = rowBytes;
         for (int32_t y = top; y < bottom; ++y) {
             uint8_t* row = rows[y];
-            for (size_t i = 0; i < rowBytes; i += 3) {
-                const bool matches =
-                    row[i + kBlue] == blue && row[i + kGreen] == green && row[i + kRed] == red;
-                if (matches == clearMatches) {
+            for (size_t i = 0; i < bytes; i += 3) {
+                const bool matches = row[i + kBlue] == b && row[i + kGreen] == g && row[i + kRed] == r;
+                if (matches == clear) {
                     row[i + kBlue] = 0;
                     row[i + kGreen] = 0;
                     row[i + kRed] = 0;
@@ -204,10 +213,12 @@ void Posterize(PixelBitmap& source, PixelBitmap& destination, int32_t amount) {
     const std::vector<uint8_t*> sourceRows = RowTable(source);
     const std::vector<uint8_t*> destinationRows = RowTable(destination);
     ParallelRows(overlap.height, overlap.width, [&](int32_t top, int32_t bottom) {
+        const uint8_t* const map = table.data();
+        const size_t bytes = rowBytes;
         for (int32_t y = top; y < bottom; ++y) {
             const uint8_t* from = sourceRows[y];
             uint8_t* to = destinationRows[y];
-            for (size_t i = 0; i < rowBytes; ++i) to[i] = table[from[i]];
+            for (size_t i = 0; i < bytes; ++i) to[i] = map[from[i]];
         }
     });
 }
@@ -218,15 +229,17 @@ void Solarize(PixelBitmap& source, PixelBitmap& destination, int32_t threshold) 
     const std::vector<uint8_t*> sourceRows = RowTable(source);
     const std::vector<uint8_t*> destinationRows = RowTable(destination);
     ParallelRows(overlap.height, overlap.width, [&](int32_t top, int32_t bottom) {
+        const size_t bytes = rowBytes;
+        const int32_t limit = threshold;
         for (int32_t y = top; y < bottom; ++y) {
             const uint8_t* from = sourceRows[y];
             uint8_t* to = destinationRows[y];
-            for (size_t i = 0; i < rowBytes; i += 3) {
+            for (size_t i = 0; i < bytes; i += 3) {
                 const uint8_t blue = from[i + kBlue], green = from[i + kGreen],
                               red = from[i + kRed];
                 const int32_t mean = (blue + green + red) / 3;
                 // 255 - v is v with its eight bits flipped; no branch per pixel.
-                const uint8_t flip = mean > threshold ? 0xFF : 0x00;
+                const uint8_t flip = mean > limit ? 0xFF : 0x00;
                 to[i + kBlue] = static_cast<uint8_t>(blue ^ flip);
                 to[i + kGreen] = static_cast<uint8_t>(green ^ flip);
                 to[i + kRed] = static_cast<uint8_t>(red ^ flip);

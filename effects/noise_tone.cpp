@@ -48,19 +48,25 @@ void ApplyByteTable(PixelBitmap& picture, const ByteTable& table) {
             std::memcpy(&pairs[v], bytes, 2);
         }
     }
+    // The bands copy what they read into locals: byte stores could alias
+    // anything reached through the closure (its captured values included),
+    // which would keep the loops from holding it in registers.
     ParallelRows(picture.Height(), width, [&](int32_t top, int32_t bottom) {
+        const size_t bytes = rowBytes;
+        const uint8_t* const map = table;
+        const uint16_t* const pairMap = pairs.empty() ? nullptr : pairs.data();
         for (int32_t y = top; y < bottom; ++y) {
             uint8_t* row = rows[y];
             size_t i = 0;
-            if (!pairs.empty()) {
-                for (; i + 2 <= rowBytes; i += 2) {
+            if (pairMap != nullptr) {
+                for (; i + 2 <= bytes; i += 2) {
                     uint16_t word;
                     std::memcpy(&word, row + i, 2);
-                    word = pairs[word];
+                    word = pairMap[word];
                     std::memcpy(row + i, &word, 2);
                 }
             }
-            for (; i < rowBytes; ++i) row[i] = table[row[i]];
+            for (; i < bytes; ++i) row[i] = map[row[i]];
         }
     });
 }
@@ -235,13 +241,15 @@ void Saturation(PixelBitmap& picture, int32_t amount) {
     const int32_t width = picture.Width();
     const std::vector<uint8_t*> rows = RowTable(picture);
     ParallelRows(picture.Height(), width, [&](int32_t top, int32_t bottom) {
+        const int32_t count = width;
+        const uint8_t* const curves = curve.data();
         for (int32_t y = top; y < bottom; ++y) {
             uint8_t* pixel = rows[y];
-            for (int32_t x = 0; x < width; ++x, pixel += 3) {
+            for (int32_t x = 0; x < count; ++x, pixel += 3) {
                 const uint32_t blue = pixel[0];
                 const uint32_t green = pixel[1];
                 const uint32_t red = pixel[2];
-                const uint8_t* row = curve.data() + (blue + green + red) / 3 * 256;
+                const uint8_t* row = curves + (blue + green + red) / 3 * 256;
                 pixel[0] = row[blue];
                 pixel[1] = row[green];
                 pixel[2] = row[red];
@@ -255,9 +263,10 @@ void ConvertToGrayscale(PixelBitmap& picture) {
     const int32_t width = picture.Width();
     const std::vector<uint8_t*> rows = RowTable(picture);
     ParallelRows(picture.Height(), width, [&](int32_t top, int32_t bottom) {
+        const int32_t count = width;
         for (int32_t y = top; y < bottom; ++y) {
             uint8_t* pixel = rows[y];
-            for (int32_t x = 0; x < width; ++x, pixel += 3) {
+            for (int32_t x = 0; x < count; ++x, pixel += 3) {
                 const uint8_t gray = GrayOf(pixel[0], pixel[1], pixel[2]);
                 pixel[0] = gray;
                 pixel[1] = gray;
