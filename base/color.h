@@ -20,8 +20,17 @@ constexpr Color MakeColor(uint8_t red, uint8_t green, uint8_t blue) {
     return static_cast<Color>(red | (green << 8) | (blue << 16));
 }
 
-// A negative Color is a system colour: its low byte goes to GetSysColor and the
-// platform's RGB answer is returned. Any other value is already 0x00BBGGRR.
+// System colours indexed 0 .. kSystemColorCount - 1 (the platform's COLOR_
+// values, COLOR_SCROLLBAR to COLOR_MENUBAR).
+inline constexpr int kSystemColorCount = 31;
+
+// The classic scheme's value (0x00BBGGRR) of system colour `index` (button
+// face 212,208,200; application workspace 128,128,128; window white; ...);
+// 0 for an index outside the table. The platform's GetSysColor answers this.
+uint32_t ClassicSystemColor(int index);
+
+// A negative Color is a system colour: its low byte is the index and its
+// classic value is returned. Any other value is already 0x00BBGGRR.
 Color ResolveColor(Color color);
 
 } // namespace gleamkit

@@ -16,6 +16,7 @@ constexpr size_t kBrushStyleOffset = 8;
 constexpr size_t kPenStyleOffset = 0;
 constexpr size_t kPenWidthOffset = 4;
 constexpr size_t kPenModeOffset = 8;
+constexpr size_t kFontHeightOffset = offsetof(LOGFONTA, lfHeight);
 constexpr size_t kFaceNameOffset = offsetof(LOGFONTA, lfFaceName);
 
 static_assert(sizeof(LOGFONTA) == 60);
@@ -133,6 +134,16 @@ int DrawTool::GetPenMode() const {
 void DrawTool::SetPenMode(int rop2) {
     if (m_kind != ToolKind::Pen || rop2 == GetPenMode()) return;
     SetField<uint8_t>(kPenModeOffset, static_cast<uint8_t>(rop2 - 1));
+    Drop();
+}
+
+int32_t DrawTool::GetFontHeight() const {
+    return Field<int32_t>(kFontHeightOffset);
+}
+
+void DrawTool::SetFontHeight(int32_t height) {
+    if (m_kind != ToolKind::Font || height == GetFontHeight()) return;
+    SetField<int32_t>(kFontHeightOffset, height);
     Drop();
 }
 

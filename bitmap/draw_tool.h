@@ -51,6 +51,11 @@ public:
     int GetPenMode() const;
     void SetPenMode(int rop2);
 
+    // Font height as the platform's LOGFONT height: negative for a character
+    // height in pixels, positive for a cell height, 0 for the default.
+    int32_t GetFontHeight() const;
+    void SetFontHeight(int32_t height);
+
     // Font face name: at most 31 characters are kept.
     const char* GetFontName() const;
     void SetFontName(const char* name);

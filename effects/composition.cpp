@@ -161,6 +161,8 @@ void Grow(PixelBitmap& source1, PixelBitmap& source2, PixelBitmap& destination, 
     const SourceGuard guard(source2, destination);
     PixelBitmap& second = guard.Source();
     CopyBitmap(destination, source1);
+    // Drawn into palette rows the pasted picture would lose its colours.
+    EnsureBits24(destination);
     const int32_t width = destination.Width();
     const int32_t height = destination.Height();
     const int32_t smallWidth = Round(width * amount);

@@ -17,7 +17,7 @@
 // be the same object: a source that is also the destination is read from a
 // private copy taken before anything is written. Blend, FoldRight and Plasma
 // convert pictures of other layouts to Bits24; Grow converts source2 (the
-// stretch reads 24-bit rows) and gives the destination source1's layout.
+// stretch reads 24-bit rows) and the destination, once it holds source1's copy.
 #pragma once
 
 #include <cstdint>
@@ -45,7 +45,7 @@ void Blend(PixelBitmap& source1, PixelBitmap& source2, PixelBitmap& destination,
 void FoldRight(PixelBitmap& source1, PixelBitmap& source2, PixelBitmap& destination,
                long double amount);
 
-// The destination becomes a copy of source1 (size and layout); then source2,
+// The destination becomes a copy of source1 in Bits24; then source2,
 // stretched with the B-Spline filter to Round(W x amount) x Round(H x amount),
 // is drawn with its top-left corner at (x, y), clipped to the destination.
 // Nothing is pasted when either scaled size is 0 or less, when the pasted

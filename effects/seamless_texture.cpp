@@ -53,6 +53,7 @@ void BlendPixel(Bgr24& old, const Bgr24& other, const BlendWeights& w) {
 enum class Spacing { EdgeToEdge, Overlapping };
 
 void Texturize(PixelBitmap& picture, int32_t amount, Spacing spacing) {
+    EnsureBits24(picture);
     const int32_t width = picture.Width();
     const int32_t height = picture.Height();
     const int32_t side = Min(height / 2, Min(width / 2, amount));

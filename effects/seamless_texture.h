@@ -25,8 +25,9 @@ void Seamless(bitmap::PixelBitmap& picture, uint8_t depth);
 // s = Min(W div 2, H div 2, amount). The whole picture is shrunk into an
 // s x s tile with the platform's stretching (which ANDs the covered pixels),
 // and the tile is drawn at (x, y) for x, y = 0, s, 2s, ..., the right and
-// bottom tiles clipped by the picture. Nothing happens when s < 1. Works on
-// any layout through the picture's canvas; the picture keeps its layout.
+// bottom tiles clipped by the picture. Nothing happens when s < 1. A picture
+// of another layout is converted to Bits24 first, so a palette picture gets
+// the same tiles as its 24-bit form instead of colours matched to a palette.
 void TexturizeTile(bitmap::PixelBitmap& picture, int32_t amount);
 
 // As TexturizeTile, but tiles are placed every Round(2s / 3) pixels, so later

@@ -7,6 +7,8 @@ packages=(
     cmake ninja-build g++ pkg-config
     libgtest-dev libgmock-dev libbenchmark-dev
     imagemagick libvips-tools
+    # The GTK 3 backend, and the GUI tests' X server, input and screenshots.
+    libgtk-3-dev libx11-dev xvfb xdotool python3
 )
 
 missing=()

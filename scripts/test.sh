@@ -17,6 +17,12 @@ scripts/build.sh build/sanitize -DCMAKE_BUILD_TYPE=Debug -DGLEAMKIT_SANITIZE=ON 
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
     ctest --test-dir build/sanitize --output-on-failure -j "$jobs" -LE 'slow|gui'
 
+# The GUI tests under the sanitizers too (each starts its own X server); leaks
+# inside the desktop's libraries are listed in the suppressions file.
+ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+    LSAN_OPTIONS="suppressions=$PWD/platform/backend/gtk/tests/lsan.supp" \
+    ctest --test-dir build/sanitize --output-on-failure -L gui
+
 # Only the effects library and its tests: every operation at several thread
 # counts, the band runner itself, and the passes and warps it splits.
 cmake -S . -B build/tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DGLEAMKIT_TSAN=ON \

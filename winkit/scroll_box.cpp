@@ -196,10 +196,13 @@ void ScrollingBoxChildrenChanged(Control& box, Control* child) {
     const Rect extent = ChildrenExtent(box);
     const Rect client = box.ClientRect();
     if (client.Right == 0 || client.Bottom == 0) return;
+    // The extent's right and bottom are its last pixels, so the content spans
+    // one more than their distance from the near edges; a range that size puts
+    // the last pixel at the client's last pixel at the end of each bar.
     const bool movedX =
-        FitBar(window, SB_HORZ, extent.Right - extent.Left, client.Right, extent.Left);
+        FitBar(window, SB_HORZ, extent.Right - extent.Left + 1, client.Right, extent.Left);
     const bool movedY =
-        FitBar(window, SB_VERT, extent.Bottom - extent.Top, client.Bottom, extent.Top);
+        FitBar(window, SB_VERT, extent.Bottom - extent.Top + 1, client.Bottom, extent.Top);
     // A position that moved with the range (kept in proportion, or held inside
     // a smaller range) takes the children along, so the view always shows
     // what the bars say.

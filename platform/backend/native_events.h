@@ -40,12 +40,14 @@ void NativeMoved(HWND topLevel, POINT screen) noexcept;
 void NativeActivated(HWND topLevel, bool active) noexcept;
 
 // Read access to a top-level window's composed image: 32-bit BGRX pixels,
-// rows top-down, `stride` bytes apart. All zero for a stale or child window.
+// rows top-down, `stride` bytes apart; `origin` is where its top-left pixel
+// sits on the screen. All zero for a stale or child window.
 struct TopLevelImage {
     const BYTE* bits = nullptr;
     int width = 0;
     int height = 0;
     int stride = 0;
+    POINT origin{};
 };
 TopLevelImage ReadTopLevelImage(HWND topLevel) noexcept;
 
@@ -55,5 +57,12 @@ TopLevelImage ReadTopLevelImage(HWND topLevel) noexcept;
 // handler raised an exception (kept and raised again when the dialog call
 // returns to the program).
 bool PumpModalMessages() noexcept;
+
+// Returns the window manager to its first state, for a test harness between
+// tests: destroys every window, empties the queue (the quit flag too), forgets
+// focus, capture, key states, scroll tracking, wheel turns and the last
+// click, and unregisters the program's classes. Backends keep their own
+// records and clear them themselves.
+void ResetWindowManager();
 
 } // namespace gleamkit::backend

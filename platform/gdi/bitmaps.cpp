@@ -3,12 +3,17 @@
 #include <cstring>
 
 #include "platform/gdi/gdi_objects.h"
+#include "platform/gdi/gdi_surface.h"
 #include "platform/gdi/raster.h"
-#include "platform/user/icons.h"
 
 using namespace gdi;
 
 namespace {
+
+GdiIconCopier& IconCopier() {
+    static GdiIconCopier copier = nullptr;
+    return copier;
+}
 
 // A DIB section of the same layout as `format`, bottom-up like a new DIB.
 std::unique_ptr<Bitmap> MakeDibSection(int width, int height, const PixelFormat& format,
@@ -80,9 +85,16 @@ HBITMAP CreateCompatibleBitmap(HDC handle, int width, int height) {
     return bitmap ? AddBitmap(std::move(bitmap)) : nullptr;
 }
 
+void GdiSetIconCopier(GdiIconCopier copier) {
+    IconCopier() = copier;
+}
+
 HANDLE CopyImage(HANDLE image, UINT type, int width, int height, UINT flags) {
-    // Icons and cursors belong to the window manager.
-    if (type == IMAGE_ICON || type == IMAGE_CURSOR) return UserCopyIcon(image, type);
+    // Icons and cursors belong to the window manager, which installs their copier.
+    if (type == IMAGE_ICON || type == IMAGE_CURSOR) {
+        const GdiIconCopier copier = IconCopier();
+        return copier != nullptr ? copier(image, type) : nullptr;
+    }
     Bitmap* source = FindBitmap(image);
     if (type != IMAGE_BITMAP || !source || width < 0 || height < 0) return nullptr;
     if (width == 0) width = source->width;

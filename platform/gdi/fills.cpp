@@ -4,14 +4,14 @@
 #include <algorithm>
 #include <climits>
 
+#include "base/color.h"
 #include "platform/gdi/raster.h"
-#include "platform/user/sys_color.h"
 
 using namespace gdi;
 
 namespace {
 
-constexpr uintptr_t kLastSystemColorBrush = COLOR_MENUBAR + 1;
+constexpr uintptr_t kLastSystemColorBrush = gleamkit::kSystemColorCount;
 
 // A rectangle in context coordinates as pixel coordinates of the target,
 // limited to its clip box (so nothing overflows).
@@ -46,7 +46,8 @@ int FillRect(HDC dc, const RECT* rect, HBRUSH brush) {
     const RECT pixels = ToPixels(target, *rect);
     if (value > 0 && value <= kLastSystemColorBrush) {
         // (HBRUSH)(COLOR_x + 1) stands for a brush of system colour x.
-        const PatternTable pattern(GetSysColor(static_cast<int>(value - 1)), target);
+        const PatternTable pattern(gleamkit::ClassicSystemColor(static_cast<int>(value - 1)),
+                                   target);
         PatternFill(target, pattern, pixels.left, pixels.top, pixels.right, pixels.bottom, 0xF0);
         return 1;
     }

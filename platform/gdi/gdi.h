@@ -11,7 +11,6 @@
 // call is clipped to the context's clip region and to its surface.
 #pragma once
 
-#include "platform/user/user_constants.h"
 #include "platform/win32_types.h"
 
 using ULONG_PTR = uintptr_t;
@@ -243,8 +242,15 @@ inline constexpr int RGN_XOR = 3;
 inline constexpr int RGN_DIFF = 4;
 inline constexpr int RGN_COPY = 5;
 
-// CopyImage (IMAGE_BITMAP and the other LR_ flags come with the window manager's constants).
+// CopyImage: image types and flags.
+inline constexpr UINT IMAGE_BITMAP = 0;
+inline constexpr UINT IMAGE_ICON = 1;
+inline constexpr UINT IMAGE_CURSOR = 2;
+inline constexpr UINT LR_DEFAULTCOLOR = 0x0000;
 inline constexpr UINT LR_MONOCHROME = 0x0001;
+inline constexpr UINT LR_COPYRETURNORG = 0x0004;
+inline constexpr UINT LR_COPYDELETEORG = 0x0008;
+inline constexpr UINT LR_SHARED = 0x8000;
 inline constexpr UINT LR_CREATEDIBSECTION = 0x2000;
 
 // Fonts.

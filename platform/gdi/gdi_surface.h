@@ -67,3 +67,9 @@ struct GdiWindowDCProvider {
     void (*releaseWindowDC)(HWND window, HDC dc);
 };
 void GdiSetWindowDCProvider(const GdiWindowDCProvider& provider);
+
+// The window manager's half of CopyImage for IMAGE_ICON and IMAGE_CURSOR: a
+// new copy of the icon or cursor, or NULL. Installed before the first icon is
+// made; without one, such copies fail.
+using GdiIconCopier = HANDLE (*)(HANDLE image, UINT type);
+void GdiSetIconCopier(GdiIconCopier copier);

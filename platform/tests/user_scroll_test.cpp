@@ -178,6 +178,19 @@ TEST_F(UserScrollTest, WheelSendsThreeLineScrollsPerNotchToTheWindowWithARange) 
     EXPECT_TRUE(Codes(WM_VSCROLL).empty());
 }
 
+TEST_F(UserScrollTest, ResetEndsAThumbDragLeftUnfinished) {
+    SCROLLINFO info = Info(0, 399, 100, 0);
+    SetScrollInfo(box, SB_VERT, &info, TRUE);
+    headless::RunPendingMessages();
+    const POINT bar = VerticalBarOrigin();
+    headless::MouseDown(top, bar.x, bar.y + 20); // on the thumb, never let go
+    headless::RunPendingMessages();
+    SetUp(); // a reset window manager with the windows made again
+    headless::Click(top, 50, 50);
+    headless::RunPendingMessages();
+    EXPECT_EQ(CountOf(box, WM_LBUTTONDOWN), 1);
+}
+
 TEST_F(UserScrollTest, BarsArePaintedInTheFrame) {
     SCROLLINFO info = Info(0, 399, 100, 0);
     SetScrollInfo(box, SB_VERT, &info, TRUE);

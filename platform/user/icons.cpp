@@ -4,6 +4,7 @@
 // so a named resource of the program is never found.
 #include "platform/user/icons.h"
 
+#include "platform/gdi/gdi_surface.h"
 #include "platform/handle_table.h"
 #include "platform/user/user.h"
 
@@ -19,7 +20,12 @@ struct IconRecord {
 };
 
 HandleTable<IconRecord>& Icons() {
-    static HandleTable<IconRecord> icons(HandleTag::Icon);
+    static HandleTable<IconRecord> icons = [] {
+        // An icon exists only after this table does, so CopyImage can reach
+        // the copier whenever it is handed one.
+        GdiSetIconCopier(UserCopyIcon);
+        return HandleTable<IconRecord>(HandleTag::Icon);
+    }();
     return icons;
 }
 

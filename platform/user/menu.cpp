@@ -198,31 +198,6 @@ bool FindCommand(HMENU menu, UINT commandId, bool* grayed) {
     return false;
 }
 
-bool FindMenuPath(HMENU menu, const std::vector<std::string>& path,
-                  bool (*matches)(const std::string&, const std::string&), UINT* commandId,
-                  std::vector<std::pair<HMENU, int>>* opened) {
-    HMENU current = menu;
-    for (size_t level = 0; level < path.size(); ++level) {
-        const MenuRecord* record = FindMenu(current);
-        if (record == nullptr) return false;
-        const auto found =
-            std::find_if(record->items.begin(), record->items.end(), [&](const MenuItem& item) {
-                return HasText(item.type) && matches(item.text, path[level]);
-            });
-        if (found == record->items.end() || (found->state & MFS_GRAYED) != 0) return false;
-        const bool last = level + 1 == path.size();
-        if (last) {
-            if (found->subMenu != nullptr) return false;
-            *commandId = found->id;
-            return true;
-        }
-        if (found->subMenu == nullptr) return false;
-        opened->emplace_back(found->subMenu, static_cast<int>(found - record->items.begin()));
-        current = found->subMenu;
-    }
-    return false;
-}
-
 void DetachMenuFromWindow(HWND hwnd) {
     Window* window = FindWindowRecord(hwnd);
     if (window == nullptr || window->menu == nullptr) return;

@@ -113,13 +113,7 @@ UINT ButtonMessage(const RawInput& input) {
 // A second press of the same button on the same window soon after the first
 // is a double click, for classes that ask for them (CS_DBLCLKS).
 UINT DoubleClickOf(HWND target, UINT message, const RawInput& input) {
-    struct LastPress {
-        HWND hwnd = nullptr;
-        UINT message = 0;
-        DWORD time = 0;
-        POINT point{};
-    };
-    static LastPress last;
+    State::LastPress& last = TheState().lastPress;
     if (message != WM_LBUTTONDOWN && message != WM_RBUTTONDOWN && message != WM_MBUTTONDOWN) {
         return message;
     }
@@ -130,10 +124,10 @@ UINT DoubleClickOf(HWND target, UINT message, const RawInput& input) {
                           std::abs(last.point.x - input.screen.x) <= 4 &&
                           std::abs(last.point.y - input.screen.y) <= 4;
     if (isDouble) {
-        last = LastPress{};
+        last = State::LastPress{};
         return message + 2; // WM_xBUTTONDBLCLK follows WM_xBUTTONUP
     }
-    last = LastPress{target, message, input.time, input.screen};
+    last = State::LastPress{target, message, input.time, input.screen};
     return message;
 }
 

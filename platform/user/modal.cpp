@@ -30,6 +30,10 @@ ModalScope::ModalScope(HWND owner, bool taskModal) : m_owner(TopLevelOf(owner)) 
             m_disabled.push_back(hwnd);
         }
     }
+    // The dialog takes the activation, as a platform dialog window would; the
+    // owner's reactivation afterwards gives it back the keyboard focus that
+    // disabling it took away.
+    ActivateTopLevel(nullptr);
 }
 
 ModalScope::~ModalScope() {

@@ -148,7 +148,28 @@ TopLevelImage ReadTopLevelImage(HWND topLevel) noexcept {
     const Window* window = FindWindowRecord(topLevel);
     if (window == nullptr || window->parent != nullptr || window->surface == nullptr) return {};
     const GdiSurfacePixels pixels = GdiGetSurfacePixels(window->surface);
-    return TopLevelImage{pixels.bits, pixels.width, pixels.height, pixels.stride};
+    return TopLevelImage{pixels.bits, pixels.width, pixels.height, pixels.stride,
+                         SurfaceOriginOnScreen(topLevel)};
+}
+
+void ResetWindowManager() {
+    for (HWND hwnd : std::vector<HWND>(TheState().topLevels)) DestroyWindow(hwnd);
+    State& state = TheState();
+    state.posted.clear();
+    state.input.clear();
+    state.inputMessages.clear();
+    state.quitPosted = false;
+    state.quitCode = 0;
+    state.focus = state.active = state.capture = nullptr;
+    state.cursor = nullptr;
+    for (BYTE& key : state.keys) key = 0;
+    state.cursorPos = POINT{0, 0};
+    state.lastPos = POINT{0, 0};
+    state.lastClickWindow = nullptr;
+    state.lastPress = State::LastPress{};
+    state.cascade = 0;
+    ForgetScrollState();
+    UnregisterProgramClasses();
 }
 
 } // namespace gleamkit::backend

@@ -85,6 +85,14 @@ struct Tracking {
 
 Tracking g_tracking;
 
+// Wheel delta not yet spent on whole notches, and the window it was turned on.
+struct WheelTurn {
+    HWND hwnd = nullptr;
+    int delta = 0;
+};
+
+WheelTurn g_wheel;
+
 UINT ScrollMessage(int bar) {
     return bar == SB_VERT ? WM_VSCROLL : WM_HSCROLL;
 }
@@ -110,6 +118,11 @@ int TrackPosFor(const Window& window, const Layout& layout, int thumbStart) {
 }
 
 } // namespace
+
+void ForgetScrollState() {
+    g_tracking = Tracking{};
+    g_wheel = WheelTurn{};
+}
 
 bool ScrollTrackingActive() {
     return g_tracking.active;
@@ -174,19 +187,16 @@ void ScrollTrackingMouse(POINT screen, bool buttonUp) {
 }
 
 void ScrollByWheel(HWND hwnd, WPARAM wParam, LPARAM lParam) {
-    static HWND turnedWindow = nullptr;
-    static int turned = 0; // wheel delta not yet spent on whole notches
     const Window* window = FindWindowRecord(hwnd);
     if (window == nullptr) return;
     if (!ScrollBarShown(*window, SB_VERT)) {
         if (window->parent != nullptr) SendMessageA(window->parent, WM_MOUSEWHEEL, wParam, lParam);
         return;
     }
-    if (turnedWindow != hwnd) turned = 0;
-    turnedWindow = hwnd;
-    turned += GET_WHEEL_DELTA_WPARAM(wParam);
-    const int notches = turned / WHEEL_DELTA;
-    turned -= notches * WHEEL_DELTA;
+    if (g_wheel.hwnd != hwnd) g_wheel = WheelTurn{hwnd, 0};
+    g_wheel.delta += GET_WHEEL_DELTA_WPARAM(wParam);
+    const int notches = g_wheel.delta / WHEEL_DELTA;
+    g_wheel.delta -= notches * WHEEL_DELTA;
     if (notches == 0) return;
     const WORD code = notches > 0 ? SB_LINEUP : SB_LINEDOWN;
     for (int line = 0; line < std::abs(notches) * kWheelLines; ++line) {

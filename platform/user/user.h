@@ -224,6 +224,10 @@ BOOL EnableWindow(HWND hwnd, BOOL enable);
 BOOL IsWindowEnabled(HWND hwnd);
 // A child's parent; NULL for a top-level window or a stale handle.
 HWND GetParent(HWND hwnd);
+// GA_PARENT: the parent window (NULL for a top-level window); GA_ROOT: the
+// top-level window at the root of the parent chain (the window itself when
+// it is top-level). NULL for a stale handle or another flag.
+HWND GetAncestor(HWND hwnd, UINT flags);
 BOOL SetWindowTextA(HWND hwnd, LPCSTR text);
 int GetWindowTextA(HWND hwnd, LPSTR buffer, int maxCount);
 int GetWindowTextLengthA(HWND hwnd);

@@ -459,16 +459,10 @@ inline constexpr int SM_MOUSEWHEELPRESENT = 75;
 inline constexpr int SM_CXVIRTUALSCREEN = 78;
 inline constexpr int SM_CYVIRTUALSCREEN = 79;
 
-// Icons for WM_SETICON / WM_GETICON, images for CopyImage.
+// Icons for WM_SETICON / WM_GETICON (images for CopyImage are the graphics
+// layer's).
 inline constexpr WPARAM ICON_SMALL = 0;
 inline constexpr WPARAM ICON_BIG = 1;
-inline constexpr UINT IMAGE_BITMAP = 0;
-inline constexpr UINT IMAGE_ICON = 1;
-inline constexpr UINT IMAGE_CURSOR = 2;
-inline constexpr UINT LR_DEFAULTCOLOR = 0x0000;
-inline constexpr UINT LR_COPYRETURNORG = 0x0004;
-inline constexpr UINT LR_COPYDELETEORG = 0x0008;
-inline constexpr UINT LR_SHARED = 0x8000;
 
 // WM_UPDATEUISTATE / WM_CHANGEUISTATE: action in the low word, flags in the high.
 inline constexpr WORD UIS_SET = 1;
@@ -484,6 +478,10 @@ inline constexpr int GWLP_HINSTANCE = -6;
 inline constexpr int GWLP_HWNDPARENT = -8;
 inline constexpr int GWLP_ID = -12;
 inline constexpr int GWL_STYLE = -16;
+
+// GetAncestor.
+inline constexpr UINT GA_PARENT = 1;
+inline constexpr UINT GA_ROOT = 2;
 inline constexpr int GWL_EXSTYLE = -20;
 inline constexpr int GWLP_USERDATA = -21;
 

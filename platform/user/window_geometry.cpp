@@ -115,10 +115,13 @@ RectRegion VisibleRegion(HWND hwnd, bool wholeWindow) {
         record = parent;
     }
     if ((window->style & WS_CLIPCHILDREN) != 0) {
+        // A child shows only inside its parent's client area, so only that
+        // part of it is cut out: the parent's frame and bars always show.
+        const RECT client = ClientRectInSurface(hwnd);
         for (HWND child : window->children) {
             const Window* record = FindWindowRecord(child);
             if (record != nullptr && (record->style & WS_VISIBLE) != 0) {
-                region.Subtract(WindowRectInSurface(child));
+                region.Subtract(IntersectRects(WindowRectInSurface(child), client));
             }
         }
     }

@@ -245,6 +245,14 @@ HWND GetParent(HWND hwnd) {
     return (window->style & WS_POPUP) != 0 ? window->owner : nullptr;
 }
 
+HWND GetAncestor(HWND hwnd, UINT flags) {
+    const Window* window = FindWindowRecord(hwnd);
+    if (window == nullptr) return nullptr;
+    if (flags == GA_PARENT) return window->parent;
+    if (flags == GA_ROOT) return TopLevelOf(hwnd);
+    return nullptr;
+}
+
 BOOL IsChild(HWND parent, HWND hwnd) {
     const Window* window = FindWindowRecord(hwnd);
     while (window != nullptr && window->parent != nullptr) {

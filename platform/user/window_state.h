@@ -111,6 +111,13 @@ struct State {
     DWORD lastTime = 0;
     POINT lastPos{};
     HWND lastClickWindow = nullptr;
+    // The last button press, for telling a double click (CS_DBLCLKS).
+    struct LastPress {
+        HWND hwnd = nullptr;
+        UINT message = 0;
+        DWORD time = 0;
+        POINT point{};
+    } lastPress;
     int cascade = 0; // places CW_USEDEFAULT windows
 };
 
@@ -164,6 +171,8 @@ bool BeginScrollTracking(HWND hwnd, LRESULT hitTest, POINT screen);
 bool ScrollTrackingActive();
 void ScrollTrackingMouse(POINT screen, bool buttonUp);
 void ScrollByWheel(HWND hwnd, WPARAM wParam, LPARAM lParam);
+// Ends any scroll-bar tracking and forgets wheel turns not yet spent.
+void ForgetScrollState();
 void DrawScrollBars(HWND hwnd, HDC windowDC);
 // One-pixel edge lines around `rect`: top and left in one system colour,
 // bottom and right in another.
@@ -207,13 +216,6 @@ bool IsMenu(HMENU menu);
 bool FindCommand(HMENU menu, UINT commandId, bool* grayed);
 void NotifyMenuBar(HWND hwnd);
 void DetachMenuFromWindow(HWND hwnd);
-// Follows captions from `menu` down (each compared with `matches`); answers
-// the command id of the enabled command item at the end, and the sub-menus
-// opened on the way with their positions. False when the path is broken or
-// passes a grayed item.
-bool FindMenuPath(HMENU menu, const std::vector<std::string>& path,
-                  bool (*matches)(const std::string&, const std::string&), UINT* commandId,
-                  std::vector<std::pair<HMENU, int>>* opened);
 
 // The system STATIC class's procedure (user/static_control.cpp).
 LRESULT StaticWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);

@@ -19,6 +19,7 @@
 #include "platform/kernel/clock.h"
 #include "tools/gleamfx/bmp_writer.h"
 #include "tools/gleamfx/gleamfx.h"
+#include "tools/gleamfx/run_options.h"
 
 namespace gleamkit::tools {
 
@@ -36,33 +37,6 @@ struct ApplyOptions {
     int32_t threads = 0; // 0: GLEAMKIT_THREADS or the hardware threads
     std::vector<std::string> positional; // IN OUT OP ARG...
 };
-
-template <typename T> bool ParseNumber(std::string_view text, T& value) {
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    return !text.empty() && error == std::errc() && end == text.data() + text.size();
-}
-
-// A seed is the generator's 32-bit state: 0 .. 2^32 - 1, or a negative 32-bit
-// value for the same pattern.
-bool ParseSeed(std::string_view text, uint32_t& seed) {
-    int64_t value = 0;
-    if (!ParseNumber(text, value) || value < INT32_MIN || value > UINT32_MAX) return false;
-    seed = static_cast<uint32_t>(value);
-    return true;
-}
-
-// HH:MM:SS.mmm on a fixed date (2000-01-01, a Saturday); only the time of day
-// matters to what reseeds from the clock.
-bool ParseUtcTime(std::string_view text, SYSTEMTIME& time) {
-    if (text.size() != 12 || text[2] != ':' || text[5] != ':' || text[8] != '.') return false;
-    uint16_t hour = 0, minute = 0, second = 0, millisecond = 0;
-    if (!ParseNumber(text.substr(0, 2), hour) || !ParseNumber(text.substr(3, 2), minute) ||
-        !ParseNumber(text.substr(6, 2), second) || !ParseNumber(text.substr(9, 3), millisecond))
-        return false;
-    if (hour > 23 || minute > 59 || second > 59 || millisecond > 999) return false;
-    time = SYSTEMTIME{2000, 1, 6, 1, hour, minute, second, millisecond};
-    return true;
-}
 
 // Fills `options`; on a usage error answers its reason.
 std::optional<std::string> ParseOptions(std::span<const std::string> args, ApplyOptions& options) {
@@ -169,17 +143,6 @@ struct ThreadSetting {
     ThreadSetting& operator=(const ThreadSetting&) = delete;
 
 private:
-    bool m_set;
-};
-
-// Clears the fixed clock on every exit of the command.
-struct FixedClock {
-    explicit FixedClock(const std::optional<SYSTEMTIME>& time) : m_set(time.has_value()) {
-        if (m_set) platform::SetFixedSystemTime(&*time);
-    }
-    ~FixedClock() {
-        if (m_set) platform::SetFixedSystemTime(nullptr);
-    }
     bool m_set;
 };
 

@@ -12,6 +12,7 @@
 
 #include "effects/registry.h"
 #include "tools/gleamfx/bmp_writer.h"
+#include "tools/gleamfx/depth_writer.h"
 #include "tools/sample/sample_picture.h"
 
 namespace gleamkit::tools {
@@ -22,8 +23,9 @@ constexpr const char* kUsage =
     "usage: gleamfx list\n"
     "       gleamfx info FILE\n"
     "       gleamfx convert IN OUT\n"
-    "       gleamfx sample OUT [WxH]\n"
+    "       gleamfx sample OUT [WxH] [BITS]\n"
     "       gleamfx apply [options] IN OUT OP [ARG...]\n"
+    "       gleamfx command [--second FILE] [--seed N] [--utc-time T] IN OUT INDEX\n"
     "options: --second FILE   --seed N   --utc-time HH:MM:SS.mmm   --repeat N   --time\n"
     "         --threads N\n";
 
@@ -84,6 +86,8 @@ int List(std::ostream& out) {
         text.erase(text.find_last_not_of(' ') + 1);
         out << text << '\n';
     }
+    out << "\nmenu commands (gleamfx command IN OUT INDEX):\n";
+    ListCommands(out);
     return kExitOk;
 }
 
@@ -159,15 +163,23 @@ bool ParseSize(std::string_view text, int32_t& width, int32_t& height) {
 }
 
 int Sample(std::span<const std::string> args, std::ostream& err) {
-    if (args.empty() || args.size() > 2) return UsageError(err, "sample takes OUT and [WxH]");
+    if (args.empty() || args.size() > 3)
+        return UsageError(err, "sample takes OUT, [WxH] and [BITS]");
     int32_t width = kDefaultSampleWidth;
     int32_t height = kDefaultSampleHeight;
-    if (args.size() == 2 && !ParseSize(args[1], width, height)) {
+    if (args.size() >= 2 && !ParseSize(args[1], width, height)) {
         return UsageError(err, "size '" + args[1] + "' is not WxH with sides 1 to " +
                                    std::to_string(kMaxSampleSide));
     }
+    int32_t bits = 24;
+    if (args.size() == 3 && (!ParseSide(args[2], bits) || !IsWritableDepth(bits)))
+        return UsageError(err, "depth '" + args[2] + "' is not 1, 4, 8, 16, 24 or 32");
     PictureHolder picture(NewSamplePicture(width, height));
-    return Write(*picture, args[0], err);
+    if (bits == 24) return Write(*picture, args[0], err);
+    std::string reason;
+    if (!WriteBmpInDepth(*picture, bits, args[0], reason))
+        return Failure(err, args[0] + ": " + reason);
+    return kExitOk;
 }
 
 int Dispatch(std::span<const std::string> args, std::ostream& out, std::ostream& err) {
@@ -175,7 +187,8 @@ int Dispatch(std::span<const std::string> args, std::ostream& out, std::ostream&
     const std::string& command = args[0];
     const std::span<const std::string> rest = args.subspan(1);
     if (command == "help" || command == "--help" || command == "-h") {
-        out << kUsage;
+        out << kUsage << "\nmenu commands (INDEX):\n";
+        ListCommands(out);
         return kExitOk;
     }
     if (command == "list") return rest.empty() ? List(out) : UsageError(err, "list takes nothing");
@@ -183,6 +196,7 @@ int Dispatch(std::span<const std::string> args, std::ostream& out, std::ostream&
     if (command == "convert") return Convert(rest, err);
     if (command == "sample") return Sample(rest, err);
     if (command == "apply") return RunApply(rest, err);
+    if (command == "command") return RunCommand(rest, err);
     return UsageError(err, "unknown command '" + command + "'");
 }
 

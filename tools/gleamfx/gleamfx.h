@@ -27,6 +27,13 @@ int RunGleamfx(std::span<const std::string> args, std::ostream& out, std::ostrea
 // The apply command (`args` are the words after "apply"); see docs/CLI.md.
 int RunApply(std::span<const std::string> args, std::ostream& err);
 
+// The command command (`args` are the words after "command"): one of the
+// desktop program's menu commands by item index; see docs/CLI.md.
+int RunCommand(std::span<const std::string> args, std::ostream& err);
+
+// One line per menu command: index, caption path, operation and arguments.
+void ListCommands(std::ostream& out);
+
 // Writes "gleamfx: <reason>" and the usage text to `err`; answers kExitUsage.
 int UsageError(std::ostream& err, const std::string& reason);
 

@@ -67,7 +67,7 @@ TEST_F(ScrollBoxTest, RangeCoversTheChildrenExtentWithTheClientAsPage) {
 
     const SCROLLINFO horizontal = Bar(m_box->Handle(), SB_HORZ);
     EXPECT_EQ(horizontal.nMin, 0);
-    EXPECT_EQ(horizontal.nMax, 318);
+    EXPECT_EQ(horizontal.nMax, 319);
     EXPECT_EQ(horizontal.nPage, 200u);
     EXPECT_EQ(horizontal.nPos, 0);
     const SCROLLINFO vertical = Bar(m_box->Handle(), SB_VERT);
@@ -75,11 +75,11 @@ TEST_F(ScrollBoxTest, RangeCoversTheChildrenExtentWithTheClientAsPage) {
     EXPECT_EQ(vertical.nPage, 100u);
     EXPECT_FALSE(BarShown(vertical));
 
-    // At the far end the child's last column stays outside the view.
+    // At the far end the child's last column is the client's last column.
     Scroll(WM_HSCROLL, SB_BOTTOM);
-    EXPECT_EQ(GetScrollPos(m_box->Handle(), SB_HORZ), 119);
-    EXPECT_EQ(child->FullRect().Left, -119);
-    EXPECT_EQ(child->FullRect().Right, 201);
+    EXPECT_EQ(GetScrollPos(m_box->Handle(), SB_HORZ), 120);
+    EXPECT_EQ(child->FullRect().Left, -120);
+    EXPECT_EQ(child->FullRect().Right, 200);
 }
 
 TEST_F(ScrollBoxTest, GrowingChildKeepsThePositionInProportionAndTheViewFollows) {
@@ -95,8 +95,8 @@ TEST_F(ScrollBoxTest, GrowingChildKeepsThePositionInProportionAndTheViewFollows)
 
     child->SetSize(640, 0);
     const SCROLLINFO horizontal = Bar(m_box->Handle(), SB_HORZ);
-    EXPECT_EQ(horizontal.nMax, 638);
-    EXPECT_EQ(horizontal.nPos, 120); // round(638 * 60 / 318)
+    EXPECT_EQ(horizontal.nMax, 639);
+    EXPECT_EQ(horizontal.nPos, 120); // round(639 * 60 / 319)
     EXPECT_EQ(child->FullRect(), MakeRect(-120, 0, 520, 40));
 }
 
@@ -119,8 +119,8 @@ TEST_F(ScrollBoxTest, ScrollCodesMoveThePositionWithinTheRange) {
 
     Scroll(WM_VSCROLL, SB_BOTTOM);
     const int last = GetScrollPos(window, SB_VERT);
-    // A full page stays in view, and the range ends one short of the extent.
-    EXPECT_EQ(last, 399 - page);
+    // A full page stays in view, ending on the child's last row.
+    EXPECT_EQ(last, 400 - page);
     Scroll(WM_VSCROLL, SB_LINEDOWN);
     EXPECT_EQ(GetScrollPos(window, SB_VERT), last);
     EXPECT_EQ(child->FullRect().Top, -last);
@@ -171,7 +171,7 @@ TEST_F(ScrollBoxTest, ShowingAndFreeingChildrenRefitTheRanges) {
 
     wide->SetVisible(true);
     headless::RunPendingMessages();
-    EXPECT_EQ(Bar(m_box->Handle(), SB_HORZ).nMax, 498);
+    EXPECT_EQ(Bar(m_box->Handle(), SB_HORZ).nMax, 499);
     Free(wide);
     EXPECT_EQ(Bar(m_box->Handle(), SB_HORZ).nMax, 199);
 }

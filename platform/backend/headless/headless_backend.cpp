@@ -4,7 +4,6 @@
 #include "platform/backend/headless/headless_backend.h"
 
 #include "platform/backend/native_events.h"
-#include "platform/gdi/gdi_surface.h"
 #include "platform/user/user.h"
 
 #include <cstdio>
@@ -17,6 +16,9 @@ HeadlessRecord& Record() {
 }
 
 namespace {
+
+// The screen tests place windows on: the size GetDC(NULL) draws on too.
+constexpr SIZE kScreen{1024, 768};
 
 int FirstButton(UINT type) {
     switch (type & MB_TYPEMASK) {
@@ -35,7 +37,7 @@ int FirstButton(UINT type) {
 class HeadlessBackend final : public backend::Backend {
 public:
     const char* Name() const override { return "headless"; }
-    SIZE ScreenSize() const override { return SIZE{kScreenWidth, kScreenHeight}; }
+    SIZE ScreenSize() const override { return kScreen; }
     void TopLevelCreated(HWND, const char*, SIZE) override {}
     void TopLevelDestroyed(HWND hwnd) override { Record().menuBarRedraws.erase(hwnd); }
     void TopLevelShown(HWND, bool) override {}

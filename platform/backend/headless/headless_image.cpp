@@ -1,16 +1,15 @@
 // Reading a top-level window's composed client area, and writing it to a
 // bitmap file (24-bit, bottom-up) when GLEAMKIT_HEADLESS_DUMP names a folder.
 #include "platform/backend/headless/headless_backend.h"
-#include "platform/user/window_state.h"
+#include "platform/user/user.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
 namespace gleamkit::headless {
-
-using namespace user_detail;
 
 namespace {
 
@@ -53,9 +52,11 @@ void DumpIfAsked(HWND topLevel, const Image& image) {
     const char* folder = std::getenv("GLEAMKIT_HEADLESS_DUMP");
     if (folder == nullptr || folder[0] == '\0') return;
     static int counter = 0;
+    char text[256] = {};
+    GetWindowTextA(topLevel, text, sizeof(text));
     std::string title;
-    for (const char c : FindWindowRecord(topLevel)->text) {
-        title += (std::isalnum(static_cast<unsigned char>(c)) != 0) ? c : '_';
+    for (const char* c = text; *c != '\0'; ++c) {
+        title += (std::isalnum(static_cast<unsigned char>(*c)) != 0) ? *c : '_';
     }
     const std::string path = std::string(folder) + "/" + (title.empty() ? "window" : title) + "-" +
                              std::to_string(++counter) + ".bmp";
@@ -66,14 +67,29 @@ void DumpIfAsked(HWND topLevel, const Image& image) {
     }
 }
 
+// The client area of `topLevel` in its image, cut to the image.
+RECT ClientInImage(HWND topLevel, const backend::TopLevelImage& surface) {
+    POINT corner{0, 0};
+    ClientToScreen(topLevel, &corner);
+    RECT client{};
+    GetClientRect(topLevel, &client);
+    RECT inImage{corner.x - surface.origin.x, corner.y - surface.origin.y, 0, 0};
+    inImage.right = inImage.left + client.right;
+    inImage.bottom = inImage.top + client.bottom;
+    inImage.left = std::clamp<LONG>(inImage.left, 0, surface.width);
+    inImage.right = std::clamp<LONG>(inImage.right, inImage.left, surface.width);
+    inImage.top = std::clamp<LONG>(inImage.top, 0, surface.height);
+    inImage.bottom = std::clamp<LONG>(inImage.bottom, inImage.top, surface.height);
+    return inImage;
+}
+
 } // namespace
 
 Image ClientImage(HWND topLevel) {
     const backend::TopLevelImage surface = backend::ReadTopLevelImage(topLevel);
     Image image;
     if (surface.bits == nullptr) return image;
-    const RECT client =
-        IntersectRects(ClientRectInSurface(topLevel), RECT{0, 0, surface.width, surface.height});
+    const RECT client = ClientInImage(topLevel, surface);
     image.width = client.right - client.left;
     image.height = client.bottom - client.top;
     image.pixels.resize(static_cast<size_t>(image.width) * image.height);
@@ -92,8 +108,7 @@ Image ClientImage(HWND topLevel) {
 COLORREF ClientPixel(HWND topLevel, int x, int y) {
     const backend::TopLevelImage surface = backend::ReadTopLevelImage(topLevel);
     if (surface.bits == nullptr) return 0xFFFFFFFF;
-    const RECT client =
-        IntersectRects(ClientRectInSurface(topLevel), RECT{0, 0, surface.width, surface.height});
+    const RECT client = ClientInImage(topLevel, surface);
     if (x < 0 || y < 0 || x >= client.right - client.left || y >= client.bottom - client.top) {
         return 0xFFFFFFFF;
     }

@@ -1,32 +1,20 @@
 // The headless test API: scripted input, menu picks by caption, queued
 // dialog answers, and a clean window manager between tests.
 #include "platform/backend/headless/headless_backend.h"
-#include "platform/user/window_state.h"
+#include "platform/user/user.h"
 
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace gleamkit::headless {
-
-using namespace user_detail;
 
 void Install() {
     backend::InstallBackend(MakeHeadlessBackend());
 }
 
 void Reset() {
-    for (HWND hwnd : std::vector<HWND>(TheState().topLevels)) DestroyWindow(hwnd);
-    State& state = TheState();
-    state.posted.clear();
-    state.input.clear();
-    state.inputMessages.clear();
-    state.quitPosted = false;
-    state.quitCode = 0;
-    state.focus = state.active = state.capture = nullptr;
-    state.cursor = nullptr;
-    for (BYTE& key : state.keys) key = 0;
-    state.cursorPos = POINT{0, 0};
-    state.cascade = 0;
-    UnregisterProgramClasses();
+    backend::ResetWindowManager();
     Record() = HeadlessRecord{};
 }
 
@@ -55,8 +43,8 @@ namespace {
 POINT ImagePoint(HWND hwnd, int x, int y, HWND* topLevel) {
     POINT point{x, y};
     ClientToScreen(hwnd, &point);
-    *topLevel = TopLevelOf(hwnd);
-    const POINT origin = SurfaceOriginOnScreen(*topLevel);
+    *topLevel = GetAncestor(hwnd, GA_ROOT);
+    const POINT origin = backend::ReadTopLevelImage(*topLevel).origin;
     return POINT{point.x - origin.x, point.y - origin.y};
 }
 
@@ -72,6 +60,44 @@ std::string ShownCaption(const std::string& caption) {
 
 bool CaptionMatches(const std::string& caption, const std::string& wanted) {
     return caption == wanted || ShownCaption(caption) == wanted;
+}
+
+// Follows captions from `menu` down; answers the command id of the enabled
+// command item at the end, and the sub-menus opened on the way with their
+// positions. False when the path is broken or passes a grayed item.
+bool FindMenuPath(HMENU menu, const std::vector<std::string>& path, UINT* commandId,
+                  std::vector<std::pair<HMENU, int>>* opened) {
+    HMENU current = menu;
+    for (size_t level = 0; level < path.size(); ++level) {
+        const int count = GetMenuItemCount(current);
+        int position = 0;
+        MENUITEMINFOA item{};
+        char text[256] = {};
+        for (; position < count; ++position) {
+            item = MENUITEMINFOA{};
+            item.cbSize = sizeof(item);
+            item.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_ID | MIIM_SUBMENU | MIIM_STRING;
+            item.dwTypeData = text;
+            item.cch = sizeof(text);
+            if (GetMenuItemInfoA(current, static_cast<UINT>(position), TRUE, &item) &&
+                (item.fType & (MFT_SEPARATOR | MFT_BITMAP | MFT_OWNERDRAW)) == 0 &&
+                CaptionMatches(text, path[level])) {
+                break;
+            }
+        }
+        // A stale menu counts -1 items: nothing is found there either.
+        if (position >= count || (item.fState & MFS_GRAYED) != 0) return false;
+        const bool last = level + 1 == path.size();
+        if (last) {
+            if (item.hSubMenu != nullptr) return false;
+            *commandId = item.wID;
+            return true;
+        }
+        if (item.hSubMenu == nullptr) return false;
+        opened->emplace_back(item.hSubMenu, position);
+        current = item.hSubMenu;
+    }
+    return false;
 }
 
 } // namespace
@@ -106,13 +132,13 @@ void Wheel(HWND hwnd, int x, int y, int notches) {
 }
 
 bool PickMenuItem(HWND hwnd, std::initializer_list<std::string> path) {
-    const HWND topLevel = TopLevelOf(hwnd);
+    const HWND topLevel = GetAncestor(hwnd, GA_ROOT);
     const HMENU menu = GetMenu(topLevel);
     const std::vector<std::string> captions(path);
     UINT command = 0;
     std::vector<std::pair<HMENU, int>> opened;
     if (menu == nullptr || !IsWindowEnabled(topLevel) ||
-        !FindMenuPath(menu, captions, CaptionMatches, &command, &opened)) {
+        !FindMenuPath(menu, captions, &command, &opened)) {
         return false;
     }
     // The program prepares the menus as they open, as with a real pointer.
@@ -122,8 +148,7 @@ bool PickMenuItem(HWND hwnd, std::initializer_list<std::string> path) {
                      MAKELPARAM(position, 0));
     }
     opened.clear();
-    if (!IsWindow(topLevel) ||
-        !FindMenuPath(GetMenu(topLevel), captions, CaptionMatches, &command, &opened)) {
+    if (!IsWindow(topLevel) || !FindMenuPath(GetMenu(topLevel), captions, &command, &opened)) {
         return false;
     }
     return PostMessageA(topLevel, WM_COMMAND, MAKEWPARAM(static_cast<int>(command & 0xFFFF), 0),
