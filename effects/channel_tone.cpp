@@ -14,6 +14,7 @@
 #include "bitmap/canvas.h"
 #include "effects/effect_common.h"
 #include "effects/families.h"
+#include "effects/parallel.h"
 
 namespace gleamkit::fx {
 
@@ -43,20 +44,30 @@ void MapChannel(PixelBitmap& picture, size_t channel, const ByteTable& table,
                 OtherChannels others) {
     if (!HasRows24(picture)) return;
     const size_t rowBytes = RowBytes(picture);
-    for (int32_t y = 0; y < picture.Height(); ++y) {
-        uint8_t* row = picture.ScanLine(y);
-        if (others == OtherChannels::Clear) {
-            for (size_t i = 0; i < rowBytes; i += 3) {
-                const uint8_t kept = table[row[i + channel]];
-                row[i + kBlue] = 0;
-                row[i + kGreen] = 0;
-                row[i + kRed] = 0;
-                row[i + channel] = kept;
+    const std::vector<uint8_t*> rows = RowTable(picture);
+    // The bands copy what they read into locals: byte stores could alias
+    // anything reached through the closure (its captured values included),
+    // which would keep the loops from holding it in registers.
+    ParallelRows(picture.Height(), picture.Width(), [&](int32_t top, int32_t bottom) {
+        const uint8_t* const map = table.data();
+        const size_t bytes = rowBytes;
+        const size_t at = channel;
+        const bool clear = others == OtherChannels::Clear;
+        for (int32_t y = top; y < bottom; ++y) {
+            uint8_t* row = rows[y];
+            if (clear) {
+                for (size_t i = 0; i < bytes; i += 3) {
+                    const uint8_t kept = map[row[i + at]];
+                    row[i + kBlue] = 0;
+                    row[i + kGreen] = 0;
+                    row[i + kRed] = 0;
+                    row[i + at] = kept;
+                }
+            } else {
+                for (size_t i = at; i < bytes; i += 3) row[i] = map[row[i]];
             }
-        } else {
-            for (size_t i = channel; i < rowBytes; i += 3) row[i] = table[row[i]];
         }
-    }
+    });
 }
 
 void ThresholdFilter(PixelBitmap& picture, size_t channel, uint8_t low, uint8_t high,
@@ -88,18 +99,23 @@ void SelectColor(PixelBitmap& picture, Color color, Matching matching) {
     if (!HasRows24(picture)) return;
     const bool clearMatches = matching == Matching::Clear;
     const size_t rowBytes = RowBytes(picture);
-    for (int32_t y = 0; y < picture.Height(); ++y) {
-        uint8_t* row = picture.ScanLine(y);
-        for (size_t i = 0; i < rowBytes; i += 3) {
-            const bool matches =
-                row[i + kBlue] == blue && row[i + kGreen] == green && row[i + kRed] == red;
-            if (matches == clearMatches) {
-                row[i + kBlue] = 0;
-                row[i + kGreen] = 0;
-                row[i + kRed] = 0;
+    const std::vector<uint8_t*> rows = RowTable(picture);
+    ParallelRows(picture.Height(), picture.Width(), [&](int32_t top, int32_t bottom) {
+        const uint8_t b = blue, g = green, r = red;
+        const bool clear = clearMatches;
+        const size_t bytes = rowBytes;
+        for (int32_t y = top; y < bottom; ++y) {
+            uint8_t* row = rows[y];
+            for (size_t i = 0; i < bytes; i += 3) {
+                const bool matches = row[i + kBlue] == b && row[i + kGreen] == g && row[i + kRed] == r;
+                if (matches == clear) {
+                    row[i + kBlue] = 0;
+                    row[i + kGreen] = 0;
+                    row[i + kRed] = 0;
+                }
             }
         }
-    }
+    });
 }
 
 // Converts both pictures and answers the size of their top-left overlap; a
@@ -197,29 +213,46 @@ void Posterize(PixelBitmap& source, PixelBitmap& destination, int32_t amount) {
     }
     const Overlap overlap = PrepareSourceAndDestination(source, destination);
     const size_t rowBytes = 3 * static_cast<size_t>(overlap.width);
-    for (int32_t y = 0; y < overlap.height; ++y) {
-        const uint8_t* from = source.ScanLine(y);
-        uint8_t* to = destination.ScanLine(y);
-        for (size_t i = 0; i < rowBytes; ++i) to[i] = table[from[i]];
-    }
+    const std::vector<uint8_t*> sourceRows = RowTable(source);
+    const std::vector<uint8_t*> destinationRows = RowTable(destination);
+    ParallelRows(overlap.height, overlap.width, [&](int32_t top, int32_t bottom) {
+        const uint8_t* const map = table.data();
+        const size_t bytes = rowBytes;
+        for (int32_t y = top; y < bottom; ++y) {
+            const uint8_t* from = sourceRows[y];
+            uint8_t* to = destinationRows[y];
+            for (size_t i = 0; i < bytes; ++i) to[i] = map[from[i]];
+        }
+    });
 }
 
 void Solarize(PixelBitmap& source, PixelBitmap& destination, int32_t threshold) {
     const Overlap overlap = PrepareSourceAndDestination(source, destination);
     const size_t rowBytes = 3 * static_cast<size_t>(overlap.width);
-    for (int32_t y = 0; y < overlap.height; ++y) {
-        const uint8_t* from = source.ScanLine(y);
-        uint8_t* to = destination.ScanLine(y);
-        for (size_t i = 0; i < rowBytes; i += 3) {
-            const uint8_t blue = from[i + kBlue], green = from[i + kGreen], red = from[i + kRed];
-            const int32_t mean = (blue + green + red) / 3;
-            // 255 - v is v with its eight bits flipped; no branch per pixel.
-            const uint8_t flip = mean > threshold ? 0xFF : 0x00;
-            to[i + kBlue] = static_cast<uint8_t>(blue ^ flip);
-            to[i + kGreen] = static_cast<uint8_t>(green ^ flip);
-            to[i + kRed] = static_cast<uint8_t>(red ^ flip);
+    const std::vector<uint8_t*> sourceRows = RowTable(source);
+    const std::vector<uint8_t*> destinationRows = RowTable(destination);
+    // The mean (b + g + r) div 3 exceeds the threshold exactly when the sum
+    // reaches 3 (threshold + 1) (the sum is never negative), which spares a
+    // division per pixel; formed in 64 bits, any threshold fits.
+    const int64_t lowestFlipped = 3 * (int64_t{threshold} + 1);
+    ParallelRows(overlap.height, overlap.width, [&](int32_t top, int32_t bottom) {
+        const size_t bytes = rowBytes;
+        const int32_t limit = static_cast<int32_t>(
+            lowestFlipped < 0 ? 0 : (lowestFlipped > 766 ? 766 : lowestFlipped));
+        for (int32_t y = top; y < bottom; ++y) {
+            const uint8_t* from = sourceRows[y];
+            uint8_t* to = destinationRows[y];
+            for (size_t i = 0; i < bytes; i += 3) {
+                const uint8_t blue = from[i + kBlue], green = from[i + kGreen],
+                              red = from[i + kRed];
+                // 255 - v is v with its eight bits flipped; no branch per pixel.
+                const uint8_t flip = blue + green + red >= limit ? 0xFF : 0x00;
+                to[i + kBlue] = static_cast<uint8_t>(blue ^ flip);
+                to[i + kGreen] = static_cast<uint8_t>(green ^ flip);
+                to[i + kRed] = static_cast<uint8_t>(red ^ flip);
+            }
         }
-    }
+    });
 }
 
 namespace {

@@ -1,7 +1,8 @@
 // 3x3 convolution: Convolve, ConvolveE, ConvolveI, ConvolveM. All three border
 // methods share one byte loop; they differ only in which rows feed it. The
 // picture is rewritten in place, so the loop reads from small rolling copies of
-// the original rows, never from rows already written.
+// the original rows, never from rows already written; bands of rows run on
+// separate threads, each with copies of the original rows around it.
 #include "effects/convolution.h"
 
 #include <cstring>
@@ -11,6 +12,7 @@
 #include "base/error.h"
 #include "effects/effect_common.h"
 #include "effects/families.h"
+#include "effects/parallel.h"
 
 namespace gleamkit::fx {
 
@@ -171,6 +173,41 @@ void FillFramedRow(uint8_t* framed, const uint8_t* rowPixels, size_t rowBytes, c
     std::memcpy(framed + 3 + rowBytes, right, 3);
 }
 
+// Rows first .. end - 1 of a picture rewritten in place, cut into bands that
+// run on separate threads. Each band reads the original row just above it
+// and the one just below it, which its neighbours rewrite; both are copied
+// for every band before any band starts.
+class BandRows {
+public:
+    BandRows(PixelBitmap& picture, int32_t first, int32_t end)
+        : m_first(first), m_rowBytes(3 * static_cast<size_t>(picture.Width())) {
+        constexpr int32_t kPixelsPerBand = 16384;
+        m_edges = BandEdges(end - first, kPixelsPerBand / Max(picture.Width(), 1) + 1);
+        m_saved.resize(2 * static_cast<size_t>(Count()) * m_rowBytes);
+        for (int32_t band = 0; band < Count(); ++band) {
+            if (Top(band) > 0)
+                std::memcpy(Above(band), picture.ScanLine(Top(band) - 1), m_rowBytes);
+            if (Bottom(band) < picture.Height())
+                std::memcpy(Below(band), picture.ScanLine(Bottom(band)), m_rowBytes);
+        }
+    }
+
+    int32_t Count() const { return static_cast<int32_t>(m_edges.size()) - 1; }
+    int32_t Top(int32_t band) const { return m_first + m_edges[band]; }
+    int32_t Bottom(int32_t band) const { return m_first + m_edges[band + 1]; }
+    // The original rows Top - 1 and Bottom (when the picture has them).
+    uint8_t* Above(int32_t band) { return m_saved.data() + 2 * band * m_rowBytes; }
+    uint8_t* Below(int32_t band) { return Above(band) + m_rowBytes; }
+    const uint8_t* Above(int32_t band) const { return m_saved.data() + 2 * band * m_rowBytes; }
+    const uint8_t* Below(int32_t band) const { return Above(band) + m_rowBytes; }
+
+private:
+    int32_t m_first;
+    size_t m_rowBytes;
+    std::vector<int32_t> m_edges;
+    std::vector<uint8_t> m_saved;
+};
+
 // ConvolveE and ConvolveI: the picture seen through a frame one pixel wide.
 // The frame's corners repeat the picture's nearest corner pixel for both
 // methods; its sides wrap around (Wrap) or repeat the edge (Replicate).
@@ -186,43 +223,57 @@ void ConvolveFramed(const ConvolutionKernel& kernel, uint16_t divisor, PixelBitm
     const size_t framedBytes = rowBytes + 6;
     const bool wrap = border == ConvolutionBorder::Wrap;
 
-    // Three framed rows rolling down the picture, plus the original top row,
-    // which the wrapping frame below the bottom row still needs after row 0
-    // has been rewritten.
-    std::vector<uint8_t> storage(3 * framedBytes + rowBytes);
-    uint8_t* framed[3] = {storage.data(), storage.data() + framedBytes,
-                          storage.data() + 2 * framedBytes};
-    uint8_t* firstRow = storage.data() + 3 * framedBytes;
+    // The original top and bottom rows: the wrapping frame below the bottom
+    // row and above the top one needs them after they have been rewritten.
+    std::vector<uint8_t> ends(2 * rowBytes);
+    uint8_t* firstRow = ends.data();
+    uint8_t* lastRow = ends.data() + rowBytes;
     std::memcpy(firstRow, picture.ScanLine(0), rowBytes);
-    const uint8_t* lastRow = picture.ScanLine(height - 1); // rewritten only at the very end
+    std::memcpy(lastRow, picture.ScanLine(height - 1), rowBytes);
     const size_t lastPixel = rowBytes - 3;
-
-    // The frame above row 0: corners from the top row, the side from the bottom
-    // row (Wrap) or the top row itself (Replicate).
-    FillFramedRow(framed[0], wrap ? lastRow : firstRow, rowBytes, firstRow, firstRow + lastPixel);
     const auto fillInterior = [&](uint8_t* target, const uint8_t* row) {
         if (wrap)
             FillFramedRow(target, row, rowBytes, row + lastPixel, row);
         else
             FillFramedRow(target, row, rowBytes, row, row + lastPixel);
     };
-    fillInterior(framed[1], firstRow);
 
     const RowConvolver convolveRow(kernel, divisor);
-    for (int32_t y = 0; y < height; ++y) {
-        if (y + 1 < height) {
-            fillInterior(framed[2], picture.ScanLine(y + 1));
+    const BandRows bands(picture, 0, height);
+    const std::vector<uint8_t*> rows = RowTable(picture);
+    ParallelTasks(bands.Count(), [&](int32_t band) {
+        const int32_t top = bands.Top(band);
+        const int32_t bottom = bands.Bottom(band);
+        // Three framed rows rolling down the band.
+        std::vector<uint8_t> storage(3 * framedBytes);
+        uint8_t* framed[3] = {storage.data(), storage.data() + framedBytes,
+                              storage.data() + 2 * framedBytes};
+        if (top == 0) {
+            // The frame above row 0: corners from the top row, the side from
+            // the bottom row (Wrap) or the top row itself (Replicate).
+            FillFramedRow(framed[0], wrap ? lastRow : firstRow, rowBytes, firstRow,
+                          firstRow + lastPixel);
         } else {
-            // The frame below the last row; the last row is still unwritten.
-            FillFramedRow(framed[2], wrap ? firstRow : lastRow, rowBytes, lastRow,
-                          lastRow + lastPixel);
+            fillInterior(framed[0], bands.Above(band));
         }
-        convolveRow(framed[0], framed[1], framed[2], picture.ScanLine(y), rowBytes);
-        uint8_t* oldest = framed[0];
-        framed[0] = framed[1];
-        framed[1] = framed[2];
-        framed[2] = oldest;
-    }
+        fillInterior(framed[1], rows[top]);
+        for (int32_t y = top; y < bottom; ++y) {
+            if (y + 1 < bottom) {
+                fillInterior(framed[2], rows[y + 1]);
+            } else if (y + 1 < height) {
+                fillInterior(framed[2], bands.Below(band));
+            } else {
+                // The frame below the last row.
+                FillFramedRow(framed[2], wrap ? firstRow : lastRow, rowBytes, lastRow,
+                              lastRow + lastPixel);
+            }
+            convolveRow(framed[0], framed[1], framed[2], rows[y], rowBytes);
+            uint8_t* oldest = framed[0];
+            framed[0] = framed[1];
+            framed[1] = framed[2];
+            framed[2] = oldest;
+        }
+    });
 }
 
 } // namespace
@@ -268,23 +319,31 @@ void ConvolveM(ConvolutionKernel kernel, uint16_t divisor, PixelBitmap& picture)
 
     const int32_t height = picture.Height();
     const size_t rowBytes = 3 * static_cast<size_t>(picture.Width());
-    // Copies of the original rows y-1, y and y+1; row y-1 has already been
-    // rewritten when row y is computed.
-    std::vector<uint8_t> storage(3 * rowBytes);
-    uint8_t* rows[3] = {storage.data(), storage.data() + rowBytes, storage.data() + 2 * rowBytes};
-    std::memcpy(rows[0], picture.ScanLine(0), rowBytes);
-    std::memcpy(rows[1], picture.ScanLine(1), rowBytes);
-
+    // Rows 1 .. height - 2 are rewritten; the frame keeps its pixels.
     const RowConvolver convolveRow(kernel, divisor);
-    for (int32_t y = 1; y + 1 < height; ++y) {
-        std::memcpy(rows[2], picture.ScanLine(y + 1), rowBytes);
-        // Columns 1 ... width-2; the first input pixel is column 0.
-        convolveRow(rows[0], rows[1], rows[2], picture.ScanLine(y) + 3, rowBytes - 6);
-        uint8_t* oldest = rows[0];
-        rows[0] = rows[1];
-        rows[1] = rows[2];
-        rows[2] = oldest;
-    }
+    const BandRows bands(picture, 1, height - 1);
+    const std::vector<uint8_t*> pictureRows = RowTable(picture);
+    ParallelTasks(bands.Count(), [&](int32_t band) {
+        // Copies of the original rows y-1, y and y+1; row y-1 has already been
+        // rewritten when row y is computed.
+        std::vector<uint8_t> storage(3 * rowBytes);
+        uint8_t* rows[3] = {storage.data(), storage.data() + rowBytes,
+                            storage.data() + 2 * rowBytes};
+        const int32_t top = bands.Top(band);
+        const int32_t bottom = bands.Bottom(band);
+        std::memcpy(rows[0], bands.Above(band), rowBytes);
+        std::memcpy(rows[1], pictureRows[top], rowBytes);
+        for (int32_t y = top; y < bottom; ++y) {
+            std::memcpy(rows[2], y + 1 < bottom ? pictureRows[y + 1] : bands.Below(band),
+                        rowBytes);
+            // Columns 1 ... width-2; the first input pixel is column 0.
+            convolveRow(rows[0], rows[1], rows[2], pictureRows[y] + 3, rowBytes - 6);
+            uint8_t* oldest = rows[0];
+            rows[0] = rows[1];
+            rows[1] = rows[2];
+            rows[2] = oldest;
+        }
+    });
 }
 
 namespace {

@@ -97,4 +97,10 @@ bool PrepareRows(PixelBitmap& picture) {
     return !picture.Empty() && picture.Layout() == BitmapLayout::Bits24;
 }
 
+std::vector<uint8_t*> RowTable(PixelBitmap& picture) {
+    std::vector<uint8_t*> rows(static_cast<size_t>(picture.Height() > 0 ? picture.Height() : 0));
+    for (size_t y = 0; y < rows.size(); ++y) rows[y] = picture.ScanLine(static_cast<int32_t>(y));
+    return rows;
+}
+
 } // namespace gleamkit::fx

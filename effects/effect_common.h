@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "base/rect.h"
 #include "bitmap/pixel_bitmap.h"
@@ -128,6 +129,12 @@ void EnsureBits24(PixelBitmap& picture);
 // EnsureBits24, then true when the picture has 24-bit rows to walk (false for
 // an empty picture or one the platform could not convert).
 bool PrepareRows(PixelBitmap& picture);
+
+// The address of every row of a picture (row 0 first), asked for once on the
+// calling thread. Work split across threads reads these instead of asking the
+// picture, whose row lookup keeps a cache and so is not safe to call from
+// several threads at once.
+std::vector<uint8_t*> RowTable(PixelBitmap& picture);
 
 // Owns a temporary picture for the length of a scope and frees it on every
 // exit, exceptions included.

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "effects/checked_double.h"
 #include "effects/effect_common.h"
 #include "effects/families.h"
 #include "effects/source_guard.h"
@@ -73,12 +74,28 @@ inline int32_t Reflected(long double sum) {
     return static_cast<int32_t>(std::labs(std::lrint(sum)));
 }
 
-void MoveMarblePixel(const Bgr24* sourceRow, int32_t x, long double xSum, long double ySum,
-                     int32_t width, int32_t height, Bgr24* const* destinationRows) {
-    const int32_t xm = Reflected(xSum);
-    const int32_t ym = Reflected(ySum);
-    if (xm >= 0 && ym >= 0 && xm < width && ym < height) destinationRows[ym][xm] = sourceRow[x];
+// Reflected(a + b) for two extended values a, b also held as the doubles ad,
+// bd. The double sum is formed first: each conversion errs by at most
+// |a| 2^-53 (|b| 2^-53), the double sum adds |sum| 2^-53 and the extended sum
+// |sum| 2^-64; doubled for second-order terms, that bounds the distance to the
+// extended sum, and a double sum farther than that from a half rounds as the
+// extended one does. Otherwise the extended sum decides.
+inline int32_t ReflectedSum(long double a, long double b, double ad, double bd) {
+    const double sum = ad + bd;
+    const double bound =
+        2.0 * ((std::fabs(ad) + std::fabs(bd)) * 0x1p-53 + std::fabs(sum) * kBothRoundoffs);
+    int32_t rounded;
+    if (SettledRound(sum, bound, rounded)) return rounded < 0 ? -rounded : rounded;
+    return Reflected(a + b);
 }
+
+// The row and column terms at extended precision and as doubles.
+struct MarbleTerms {
+    std::vector<long double> base;
+    std::vector<long double> cross;
+    std::vector<double> fastBase;
+    std::vector<double> fastCross;
+};
 
 void RunMarble(const MarbleForm& form, PixelBitmap& sourcePicture, PixelBitmap& destination,
                int32_t scale, long double turbulence) {
@@ -90,12 +107,14 @@ void RunMarble(const MarbleForm& form, PixelBitmap& sourcePicture, PixelBitmap& 
 
     const int32_t width = source.Width();
     const int32_t height = source.Height();
-    std::vector<long double> columnBase(width);
-    std::vector<long double> columnCross(width);
+    MarbleTerms columns{std::vector<long double>(width), std::vector<long double>(width),
+                        std::vector<double>(width), std::vector<double>(width)};
     for (int32_t x = 0; x < width; ++x) {
         const long double xx = form.columnTerm((x % scale) / turbulence, turbulence);
-        columnBase[x] = x + form.along * xx;
-        columnCross[x] = form.across * xx;
+        columns.base[x] = x + form.along * xx;
+        columns.cross[x] = form.across * xx;
+        columns.fastBase[x] = static_cast<double>(columns.base[x]);
+        columns.fastCross[x] = static_cast<double>(columns.cross[x]);
     }
     std::vector<Bgr24*> destinationRows(height);
     for (int32_t y = 0; y < height; ++y) destinationRows[y] = destination.Row24(y);
@@ -106,11 +125,17 @@ void RunMarble(const MarbleForm& form, PixelBitmap& sourcePicture, PixelBitmap& 
         const long double yy = form.rowTerm((y % scale) / turbulence, turbulence);
         const long double rowBase = y + form.along * yy;
         const long double rowCross = form.across * yy;
+        const double fastRowBase = static_cast<double>(rowBase);
+        const double fastRowCross = static_cast<double>(rowCross);
         const Bgr24* sourceRow = source.Row24(y);
         for (int32_t column = 0; column < width; ++column) {
             const int32_t x = forward ? column : width - 1 - column;
-            MoveMarblePixel(sourceRow, x, columnBase[x] + rowCross, rowBase + columnCross[x], width,
-                            height, destinationRows.data());
+            const int32_t xm =
+                ReflectedSum(columns.base[x], rowCross, columns.fastBase[x], fastRowCross);
+            const int32_t ym =
+                ReflectedSum(rowBase, columns.cross[x], fastRowBase, columns.fastCross[x]);
+            if (xm >= 0 && ym >= 0 && xm < width && ym < height)
+                destinationRows[ym][xm] = sourceRow[x];
         }
     }
 }

@@ -1,22 +1,32 @@
 // FishEye and Twist, with the wrapping bilinear sampler and the angle helper
 // they share. Every named quantity is a 32-bit float rounded where it is
 // stored; the expressions between stores run at extended precision in the
-// order the formulas are written, so results are bit-exact.
+// order the formulas are written, so results are bit-exact. The positions
+// come from warp_positions (a proven double-precision form, the extended one
+// where the proof declines); a row piece's positions and taps are found
+// first and its samples summed after, so its scattered reads overlap.
 #include "effects/radial_warp.h"
+
+#include <emmintrin.h>
+#include <xmmintrin.h>
 
 #include <cmath>
 #include <vector>
 
 #include "effects/effect_common.h"
 #include "effects/families.h"
+#include "effects/parallel.h"
 #include "effects/source_guard.h"
+#include "effects/warp_positions.h"
 
 namespace gleamkit::fx {
 
 namespace {
 
-// The quarter turn the angle helper answers and Twist adds, held as a float.
-constexpr float kHalfPiFloat = static_cast<float>(kPi / 2.0L);
+using namespace warp;
+
+// The side of the square tiles the warps walk: one row piece of positions.
+constexpr int32_t kTile = kPieceLength;
 // Positions at or beyond this magnitude have no 32-bit column.
 constexpr long double kColumnLimit = 2147483648.0L;
 
@@ -45,6 +55,13 @@ int32_t WrapIndex(int32_t index, int32_t size) {
 // 2^31 is a whole number, so its fraction is 0 and its index is reduced
 // exactly with fmod; the answer is what a wider integer would give.
 AxisTaps WrapAxis(float position, int32_t size) {
+    // Most positions lie inside, below the last column: no wrapping, and the
+    // second tap is the next column. (A NaN fails the test.)
+    if (position >= 0.0f && position < static_cast<float>(size - 1)) {
+        const auto truncated = static_cast<int32_t>(position);
+        const float fraction = position - static_cast<float>(truncated);
+        return {truncated, truncated + 1, 1.0f - fraction, fraction};
+    }
     if (!std::isfinite(position)) position = 0.0f;
     AxisTaps taps;
     int32_t base;
@@ -76,9 +93,10 @@ AxisTaps WrapAxis(float position, int32_t size) {
 }
 
 // sum += byte * weight, the product and the sum at extended precision, the
-// sum stored as a float. (Forming the sum in double would give the same value
-// wherever it is exact, but GCC 12 at -O3 vectorises such double chains across
-// the channels and drops the float rounding between the steps.)
+// sum stored as a float: the form for samples whose double sums could be
+// inexact (see ExactInDouble). The double form is written with explicit
+// vector instructions: GCC 12 at -O3 vectorises plain double chains across
+// the channels and drops the float rounding between the steps.
 inline void AddWeighted(ChannelSums& sums, const uint8_t* pixel, float weight) {
     const long double w = weight;
     sums.Blue = static_cast<float>(sums.Blue + pixel[0] * w);
@@ -97,10 +115,25 @@ struct SourceRows {
     std::vector<const uint8_t*> rows;
 };
 
-// The four taps in their fixed order: base column with base then second row,
-// then second column with base then second row. The order matters because
-// each partial sum is rounded to a float.
-ChannelSums SampleRows(const SourceRows& source, float fx, float fy) {
+// A double holding the float the value rounds to, as a float variable would.
+inline __m128d StoredAsFloat(__m128d value) {
+    return _mm_cvtps_pd(_mm_cvtpd_ps(value));
+}
+
+// The smallest non-zero weight for which double sums are exact (see
+// SumTaps).
+constexpr float kSmallestExactWeight = 0x1p-20f;
+
+// The four taps of one sample: their pixels and weights, in summing order:
+// base column with base then second row, then second column with base then
+// second row. The order matters because each partial sum is rounded to a
+// float.
+struct Taps {
+    const uint8_t* pixel[4];
+    float weight[4];
+};
+
+Taps FindTaps(const SourceRows& source, float fx, float fy) {
     const AxisTaps column = WrapAxis(fx, source.width);
     const AxisTaps row = WrapAxis(fy, source.height);
     const uint8_t* baseRow = source.rows[row.first];
@@ -109,15 +142,65 @@ ChannelSums SampleRows(const SourceRows& source, float fx, float fy) {
     const int32_t secondX = 3 * column.second;
     // A float product is the exact product rounded once, as the extended
     // product stored to a float is.
-    const float weights[4] = {
-        column.firstWeight * row.firstWeight, column.firstWeight * row.secondWeight,
-        column.secondWeight * row.firstWeight, column.secondWeight * row.secondWeight};
+    return {{baseRow + baseX, secondRow + baseX, baseRow + secondX, secondRow + secondX},
+            {column.firstWeight * row.firstWeight, column.firstWeight * row.secondWeight,
+             column.secondWeight * row.firstWeight, column.secondWeight * row.secondWeight}};
+}
+
+// Asks for the taps' cache lines ahead of summing: a warp reads the source
+// scattered, and a row piece's reads can then wait for memory together.
+// The second column is beside the base one, nearly always in the same line.
+inline void PrefetchTaps(const Taps& taps) {
+    _mm_prefetch(reinterpret_cast<const char*>(taps.pixel[0]), _MM_HINT_T0);
+    _mm_prefetch(reinterpret_cast<const char*>(taps.pixel[1]), _MM_HINT_T0);
+}
+
+// Every term is a byte times a weight in 0 .. 1, and every partial sum a float
+// below 2^9. When each weight is 0 or at least 2^-20, each term and each
+// non-zero partial sum is a multiple of 2^-43 (a float of at least 2^-20 has
+// no bit below that), so the exact sum of a partial sum and a term has at most
+// 52 significant bits: double and extended precision both hold it exactly and
+// round it once to the same float. Those samples are summed in double, two
+// channels per register; the rare sample with a smaller weight takes the
+// extended sums.
+inline bool ExactInDouble(const Taps& taps) {
+    bool exact = true;
+    for (const float weight : taps.weight)
+        exact = exact && (weight == 0.0f || weight >= kSmallestExactWeight);
+    return exact;
+}
+
+// The double sums of ExactInDouble taps: blue and green in one register, red
+// in the low half of the other, each holding a float value.
+inline void DoubleSums(const Taps& taps, __m128d& blueGreen, __m128d& red) {
+    blueGreen = _mm_setzero_pd();
+    red = _mm_setzero_pd();
+    for (int k = 0; k < 4; ++k) {
+        const uint8_t* pixel = taps.pixel[k];
+        const __m128d weight = _mm_set1_pd(taps.weight[k]);
+        blueGreen = StoredAsFloat(
+            _mm_add_pd(blueGreen, _mm_mul_pd(_mm_set_pd(pixel[1], pixel[0]), weight)));
+        red = StoredAsFloat(_mm_add_sd(red, _mm_mul_sd(_mm_set_sd(pixel[2]), weight)));
+    }
+}
+
+ChannelSums SumTaps(const Taps& taps) {
     ChannelSums sums;
-    AddWeighted(sums, baseRow + baseX, weights[0]);
-    AddWeighted(sums, secondRow + baseX, weights[1]);
-    AddWeighted(sums, baseRow + secondX, weights[2]);
-    AddWeighted(sums, secondRow + secondX, weights[3]);
+    if (!ExactInDouble(taps)) {
+        for (int k = 0; k < 4; ++k) AddWeighted(sums, taps.pixel[k], taps.weight[k]);
+        return sums;
+    }
+    __m128d blueGreen;
+    __m128d red;
+    DoubleSums(taps, blueGreen, red);
+    sums.Blue = static_cast<float>(_mm_cvtsd_f64(blueGreen));
+    sums.Green = static_cast<float>(_mm_cvtsd_f64(_mm_unpackhi_pd(blueGreen, blueGreen)));
+    sums.Red = static_cast<float>(_mm_cvtsd_f64(red));
     return sums;
+}
+
+ChannelSums SampleRows(const SourceRows& source, float fx, float fy) {
+    return SumTaps(FindTaps(source, fx, fy));
 }
 
 // Round, halves to even, then clamped to a byte. The weights add up to 1, so a
@@ -138,21 +221,24 @@ inline void StoreSample(uint8_t* pixel, const ChannelSums& sums) {
     pixel[2] = RoundChannel(sums.Red);
 }
 
-// Offsets of every column (or row) from a centre, stored as floats, and their
-// squares at extended precision (exact: a float squared fits 64 bits).
-struct CentreOffsets {
-    CentreOffsets(int32_t count, float centre) : offset(count), square(count) {
-        for (int32_t i = 0; i < count; ++i) {
-            offset[i] = static_cast<float>(i - static_cast<long double>(centre));
-            square[i] = static_cast<long double>(offset[i]) * offset[i];
-        }
+// Sums the taps and stores the rounded channels. In the double form the three
+// float sums are clamped to 0 .. 255 and rounded together by the processor's
+// conversion (nearest, halves to even: RoundChannel's answer).
+inline void StoreTaps(uint8_t* pixel, const Taps& taps) {
+    if (!ExactInDouble(taps)) {
+        StoreSample(pixel, SumTaps(taps));
+        return;
     }
-    std::vector<float> offset;
-    std::vector<long double> square;
-};
-
-float Radius(long double dxSquare, long double dySquare) {
-    return static_cast<float>(std::sqrt(dxSquare + dySquare));
+    __m128d blueGreen;
+    __m128d red;
+    DoubleSums(taps, blueGreen, red);
+    __m128 sums = _mm_movelh_ps(_mm_cvtpd_ps(blueGreen), _mm_cvtpd_ps(red));
+    sums = _mm_min_ps(_mm_max_ps(sums, _mm_setzero_ps()), _mm_set1_ps(255.0f));
+    const __m128i words = _mm_packs_epi32(_mm_cvtps_epi32(sums), _mm_setzero_si128());
+    const int32_t packed = _mm_cvtsi128_si32(_mm_packus_epi16(words, words));
+    pixel[0] = static_cast<uint8_t>(packed);
+    pixel[1] = static_cast<uint8_t>(packed >> 8);
+    pixel[2] = static_cast<uint8_t>(packed >> 16);
 }
 
 void PrepareTwoPictures(PixelBitmap& source, PixelBitmap& destination) {
@@ -160,62 +246,27 @@ void PrepareTwoPictures(PixelBitmap& source, PixelBitmap& destination) {
     EnsureBits24(destination);
 }
 
-// One fish-eye position; false when the pixel lies exactly on the rim or its
-// position leaves the float range, where the formula has no answer.
-bool FishEyePosition(float dx, float dy, float r, float maxrad, float xmid, float ymid, float& fx,
-                     float& fy) {
-    if (r == 0.0f) {
-        fx = xmid;
-        fy = ymid;
-        return true;
-    }
-    const long double rest = 1.0L - r / static_cast<long double>(maxrad);
-    if (rest == 0.0L) return false;
-    const float nr = static_cast<float>((1.0L / rest - 1.0L) * (maxrad / 2.0L));
-    fx = static_cast<float>(static_cast<long double>(dx) * nr / r + xmid);
-    fy = static_cast<float>(static_cast<long double>(dy) * nr / r + ymid);
-    return std::isfinite(fx) && std::isfinite(fy);
-}
-
-// One twist position: the angle of the offset, less r / amount, plus the
-// quarter turn, all stored as floats; each product r * cos(a), r * sin(a) is
-// stored before the centre is added.
-void TwistPosition(float dx, float dy, long double dxSquare, long double dySquare, int32_t amount,
-                   float cx, float cy, float& fx, float& fy) {
-    const float r = Radius(dxSquare, dySquare);
-    if (r == 0.0f) {
-        fx = cx;
-        fy = cy;
-        return;
-    }
-    const float a = static_cast<float>(static_cast<long double>(AngleOf(dx, dy)) -
-                                       r / static_cast<long double>(amount) + kHalfPiFloat);
-    long double sine;
-    long double cosine;
-    SinCos(a, sine, cosine);
-    const float px = static_cast<float>(r * cosine);
-    const float py = static_cast<float>(r * sine);
-    fx = static_cast<float>(static_cast<long double>(px) + cx);
-    fy = static_cast<float>(static_cast<long double>(py) + cy);
-}
-
-// Calls pixel(x, y, address) for every pixel of the destination's first
-// `width` x `height`. Each result depends on the source alone, so the order is
-// free; square tiles keep the source rows a warp reads in the cache (a twist
-// walks the source across its rows).
-template <typename PixelFunction>
-void VisitInTiles(PixelBitmap& destination, int32_t width, int32_t height, PixelFunction pixel) {
-    constexpr int32_t kTile = 64;
+// Calls segment(y, left, right, row) for every row piece of square tiles
+// covering the destination's first `width` x `height` pixels (`row` is the
+// destination row y). Each result depends on the source alone, so the order
+// is free and bands of tile rows run on separate threads; square tiles keep
+// the source rows a warp reads in the cache (a twist walks the source across
+// its rows).
+template <typename SegmentFunction>
+void VisitInTiles(PixelBitmap& destination, int32_t width, int32_t height,
+                  SegmentFunction segment) {
     std::vector<uint8_t*> outRows(height);
     for (int32_t y = 0; y < height; ++y) outRows[y] = destination.ScanLine(y);
-    for (int32_t top = 0; top < height; top += kTile) {
-        const int32_t bottom = Min(top + kTile, height);
-        for (int32_t left = 0; left < width; left += kTile) {
-            const int32_t right = Min(left + kTile, width);
-            for (int32_t y = top; y < bottom; ++y)
-                for (int32_t x = left; x < right; ++x) pixel(x, y, outRows[y] + 3 * x);
+    const int32_t tileRows = (height + kTile - 1) / kTile;
+    ParallelBands(tileRows, 1, [&](int32_t firstTileRow, int32_t endTileRow) {
+        for (int32_t top = firstTileRow * kTile; top < Min(endTileRow * kTile, height); top += kTile) {
+            const int32_t bottom = Min(top + kTile, height);
+            for (int32_t left = 0; left < width; left += kTile) {
+                const int32_t right = Min(left + kTile, width);
+                for (int32_t y = top; y < bottom; ++y) segment(y, left, right, outRows[y]);
+            }
         }
-    }
+    });
 }
 
 } // namespace
@@ -244,23 +295,35 @@ void FishEye(PixelBitmap& source, PixelBitmap& destination, long double amount) 
     const int32_t height = destination.Height();
     const float maxrad = static_cast<float>(width * amount);
     const bool lens = maxrad != 0.0f && std::isfinite(maxrad);
+    const bool fast = Max(Max(width, height), Max(rows.width, rows.height)) < kLargestFastSide;
     const CentreOffsets columns(width, xmid);
-
     const CentreOffsets rowOffsets(height, ymid);
-    VisitInTiles(destination, width, height, [&](int32_t x, int32_t y, uint8_t* out) {
-        float fx = static_cast<float>(x);
-        float fy = static_cast<float>(y);
-        if (lens) {
-            const float r = Radius(columns.square[x], rowOffsets.square[y]);
-            float lensX;
-            float lensY;
-            if (FishEyePosition(columns.offset[x], rowOffsets.offset[y], r, maxrad, xmid, ymid,
-                                lensX, lensY)) {
-                fx = lensX;
-                fy = lensY;
+
+    VisitInTiles(destination, width, height, [&](int32_t y, int32_t left, int32_t right,
+                                                 uint8_t* row) {
+        const float dy = rowOffsets.offset[y];
+        WarpPiece piece;
+        if (lens && fast) FastFishEyePositions(columns, dy, left, right, maxrad, xmid, ymid, piece);
+        Taps taps[kTile];
+        for (int32_t x = left; x < right; ++x) {
+            float fx = static_cast<float>(x);
+            float fy = static_cast<float>(y);
+            if (lens && fast && piece.settled[x - left]) {
+                fx = piece.fx[x - left];
+                fy = piece.fy[x - left];
+            } else if (lens) {
+                const float r = Radius(columns.square[x], rowOffsets.square[y]);
+                float lensX;
+                float lensY;
+                if (FishEyePosition(columns.offset[x], dy, r, maxrad, xmid, ymid, lensX, lensY)) {
+                    fx = lensX;
+                    fy = lensY;
+                }
             }
+            taps[x - left] = FindTaps(rows, fx, fy);
+            PrefetchTaps(taps[x - left]);
         }
-        StoreSample(out, SampleRows(rows, fx, fy));
+        for (int32_t x = left; x < right; ++x) StoreTaps(row + 3 * x, taps[x - left]);
     });
 }
 
@@ -274,16 +337,36 @@ void Twist(PixelBitmap& source, PixelBitmap& destination, int32_t amount) {
     const float cy = static_cast<float>((rows.height - 1) / 2.0L);
     const int32_t width = Min(rows.width, destination.Width());
     const int32_t height = Min(rows.height, destination.Height());
+    const bool fast = Max(rows.width, rows.height) < kLargestFastSide;
     const CentreOffsets columns(width, cx);
     const CentreOffsets rowOffsets(height, cy);
+    // 1 / dx per column (0 where dx = 0, whose angle needs no quotient).
+    std::vector<double> reciprocals(width);
+    for (int32_t x = 0; x < width; ++x)
+        reciprocals[x] = columns.offset[x] != 0.0f ? 1.0 / columns.offset[x] : 0.0;
 
-    VisitInTiles(destination, width, height, [&](int32_t x, int32_t y, uint8_t* out) {
-        float fx = static_cast<float>(x);
-        float fy = static_cast<float>(y);
-        if (amount != 0)
-            TwistPosition(columns.offset[x], rowOffsets.offset[y], columns.square[x],
-                          rowOffsets.square[y], amount, cx, cy, fx, fy);
-        StoreSample(out, SampleRows(rows, fx, fy));
+    VisitInTiles(destination, width, height, [&](int32_t y, int32_t left, int32_t right,
+                                                 uint8_t* row) {
+        WarpPiece piece;
+        const bool twisted = amount != 0;
+        if (twisted && fast)
+            FastTwistPositions(columns, reciprocals, rowOffsets.offset[y], left, right, amount, cx,
+                               cy, piece);
+        Taps taps[kTile];
+        for (int32_t x = left; x < right; ++x) {
+            float fx = static_cast<float>(x);
+            float fy = static_cast<float>(y);
+            if (twisted && fast && piece.settled[x - left]) {
+                fx = piece.fx[x - left];
+                fy = piece.fy[x - left];
+            } else if (twisted) {
+                TwistPosition(columns.offset[x], rowOffsets.offset[y], columns.square[x],
+                              rowOffsets.square[y], amount, cx, cy, fx, fy);
+            }
+            taps[x - left] = FindTaps(rows, fx, fy);
+            PrefetchTaps(taps[x - left]);
+        }
+        for (int32_t x = left; x < right; ++x) StoreTaps(row + 3 * x, taps[x - left]);
     });
 }
 

@@ -30,15 +30,6 @@ std::array<int32_t, kChannelSums> LiftTable(int32_t amount) {
     return lift;
 }
 
-// Row addresses fetched once, for loops that write to rows other than the
-// one they read.
-std::vector<uint8_t*> RowAddresses(PixelBitmap& picture) {
-    std::vector<uint8_t*> rows(static_cast<size_t>(picture.Height()));
-    for (int32_t y = 0; y < picture.Height(); ++y)
-        rows[static_cast<size_t>(y)] = picture.ScanLine(y);
-    return rows;
-}
-
 // The rows HeightMap reads its pixels from. With a positive amount every
 // pixel lands on its own row or above it; rows are taken top to bottom, so
 // row y still holds its original pixels when it is read, and the picture is
@@ -175,7 +166,7 @@ void HeightMap(PixelBitmap& picture, int32_t amount) {
     const int32_t width = picture.Width();
     const int32_t height = picture.Height();
     const std::array<int32_t, kChannelSums> lift = LiftTable(amount);
-    const std::vector<uint8_t*> rows = RowAddresses(picture);
+    const std::vector<uint8_t*> rows = RowTable(picture);
 
     ScratchPicture copy(amount < 0 ? width : 0, amount < 0 ? height : 0);
     const std::vector<const uint8_t*> sources = SourceRows(rows, amount, *copy);

@@ -6,6 +6,7 @@
 
 #include "base/error.h"
 #include "effects/families.h"
+#include "effects/parallel.h"
 #include "effects/resampling_passes.h"
 
 #include <cctype>
@@ -117,6 +118,10 @@ float UsableSupport(float support) {
     return support > kLargestSupport ? kLargestSupport : support;
 }
 
+// The smallest weight magnitude for which double sums need no check (see
+// ContributorLists::exactSums).
+constexpr float kSmallestExactSumWeight = 0x1p-20f;
+
 bool WeightFitsFastSums(float weight) {
     const float magnitude = std::fabs(weight);
     return magnitude >= 0x1p-60f && magnitude <= 0x1p60f;
@@ -195,15 +200,15 @@ float AxisScale(int32_t destLength, int32_t sourceLength) {
 
 ContributorLists BuildContributors(int32_t destLength, int32_t sourceLength, float scale,
                                    ResamplingKernel kernel, float support) {
-    ContributorLists lists;
     const bool shrinking = scale < 1.0f;
     // Shrinking widens the kernel by 1 / scale so every source sample counts.
     const float reach = shrinking ? Store(Extended(support) / scale) : support;
     const float fscale = shrinking ? Store(1.0L / scale) : 1.0f;
 
-    lists.first.reserve(static_cast<size_t>(destLength) + 1);
-    lists.first.push_back(0);
-    for (int32_t i = 0; i < destLength; ++i) {
+    // Appends the list of destination position i to `lists`.
+    const auto appendList = [&](ContributorLists& lists, int32_t i) {
+        bool exactSums = true;
+        Extended magnitudes = 0.0L;
         const float centre = Store(Extended(i) / scale);
         const int32_t left = Floor(Extended(centre) - reach);
         const int32_t right = Ceil(Extended(centre) + reach);
@@ -215,8 +220,39 @@ ContributorLists BuildContributors(int32_t destLength, int32_t sourceLength, flo
             lists.pixel.push_back(ReflectIndex(j, sourceLength));
             lists.weight.push_back(weight);
             if (!WeightFitsFastSums(weight)) lists.fastSafe = false;
+            if (std::fabs(weight) < kSmallestExactSumWeight) exactSums = false;
+            magnitudes += std::fabs(weight);
         }
         lists.first.push_back(static_cast<int32_t>(lists.pixel.size()));
+        lists.exactSums.push_back(exactSums && 255.0L * magnitudes < 1024.0L ? 1 : 0);
+    };
+
+    // The table's kernels are pure functions, so bands of positions can be
+    // listed on separate threads (each evaluation is the same wherever it
+    // runs) and joined in order; a caller's own kernel is called on this
+    // thread only, in order.
+    bool tableKernel = false;
+    for (const FilterEntry& entry : ResamplingFilters) tableKernel |= entry.Kernel == kernel;
+    const std::vector<int32_t> edges =
+        tableKernel ? BandEdges(destLength, 256) : std::vector<int32_t>{0, destLength};
+    std::vector<ContributorLists> parts(edges.size() - 1);
+    ParallelTasks(static_cast<int32_t>(parts.size()), [&](int32_t band) {
+        parts[band].first.push_back(0);
+        for (int32_t i = edges[band]; i < edges[band + 1]; ++i) appendList(parts[band], i);
+    });
+
+    ContributorLists lists;
+    lists.first.reserve(static_cast<size_t>(destLength) + 1);
+    lists.first.push_back(0);
+    lists.exactSums.reserve(static_cast<size_t>(destLength));
+    for (const ContributorLists& part : parts) {
+        const auto base = static_cast<int32_t>(lists.pixel.size());
+        for (size_t k = 1; k < part.first.size(); ++k) lists.first.push_back(base + part.first[k]);
+        lists.pixel.insert(lists.pixel.end(), part.pixel.begin(), part.pixel.end());
+        lists.weight.insert(lists.weight.end(), part.weight.begin(), part.weight.end());
+        lists.exactSums.insert(lists.exactSums.end(), part.exactSums.begin(),
+                               part.exactSums.end());
+        lists.fastSafe = lists.fastSafe && part.fastSafe;
     }
     return lists;
 }

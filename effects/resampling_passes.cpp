@@ -9,13 +9,16 @@
 // floats (ties would then go to even where the exact sum lies to one side).
 // Every double sum is checked for both (the midpoint bit pattern, and
 // whether the addition was exact); a pixel or block of eight values with such
-// a sum is redone in the exact form. (Weights outside 2^-60 ..
+// a sum is redone in the exact form. Lists whose sums are exact for any bytes
+// (ContributorLists::exactSums) skip the checks in the AVX2 forms. (Weights outside 2^-60 ..
 // 2^60 could reach float denormals or overflow; the caller then takes the
 // exact form throughout.)
 #include "effects/resampling_passes.h"
 
 #include <emmintrin.h>
 #include <vector>
+
+#include "effects/parallel.h"
 
 namespace gleamkit::fx::resampling {
 
@@ -171,6 +174,14 @@ void HorizontalRowsFast(const ContributorLists& lists, bool useAvx2,
     for (int32_t i = 0; i < count; ++i) {
         int failed;
         if constexpr (kRows == 2) {
+            if (useAvx2 && lists.ExactSums(i)) {
+                int32_t end = i + 1;
+                while (end < count && lists.ExactSums(end)) ++end;
+                HorizontalRunExactSumsAvx2(lists, i, end, quads[0], quads[1], targets[0],
+                                           targets[1]);
+                i = end - 1;
+                continue;
+            }
             failed = useAvx2 ? HorizontalPixelPairAvx2(lists, i, quads[0], quads[1], targets[0],
                                                        targets[1])
                              : HorizontalPixelFast<kRows>(lists, i, quads, targets);
@@ -237,6 +248,8 @@ void VerticalRowFast(const ContributorLists& lists, const RowSpan& source, int32
 
     const int32_t values = 3 * source.width;
     int32_t c = 0;
+    if (useAvx2 && lists.ExactSums(i))
+        c = VerticalRowExactSumsAvx2(rows.data(), weights, entries, values, target);
     for (; c + 8 <= values; c += 8) {
         const bool written = useAvx2 ? VerticalBlockAvx2(rows.data(), weights, entries, c, target)
                                      : VerticalBlockFast(rows.data(), weights, entries, c, target);
@@ -249,41 +262,56 @@ void VerticalRowFast(const ContributorLists& lists, const RowSpan& source, int32
 
 void HorizontalPass(const ContributorLists& lists, const RowSpan& source, const RowSpan& target,
                     PassPrecision precision) {
+    // Every target row depends on its source row alone; bands of row pairs
+    // run on separate threads.
+    const int32_t pairs = (source.height + 1) / 2;
+    const int32_t pairGrain = 4096 / (Max(target.width, 1)) + 1;
     if (precision == PassPrecision::Exact) {
-        for (int32_t y = 0; y < source.height; ++y)
-            HorizontalRowExact(lists, source.Row(y), target.Row(y));
+        ParallelBands(pairs, pairGrain, [&](int32_t firstPair, int32_t endPair) {
+            for (int32_t y = 2 * firstPair; y < Min(2 * endPair, source.height); ++y)
+                HorizontalRowExact(lists, source.Row(y), target.Row(y));
+        });
         return;
     }
     const bool useAvx2 = precision == PassPrecision::Fast && HasAvx2();
+    void (*const widen)(const uint8_t*, int32_t, double*) = useAvx2 ? &WidenRowAvx2 : &WidenRow;
     const size_t quadCount = 4 * static_cast<size_t>(source.width);
-    std::vector<double> quads(2 * quadCount);
-    double* const upper = quads.data();
-    double* const lower = quads.data() + quadCount;
-    int32_t y = 0;
-    for (; y + 1 < source.height; y += 2) {
-        WidenRow(source.Row(y), source.width, upper);
-        WidenRow(source.Row(y + 1), source.width, lower);
-        HorizontalRowsFast<2>(lists, useAvx2, {upper, lower}, {source.Row(y), source.Row(y + 1)},
-                              {target.Row(y), target.Row(y + 1)});
-    }
-    if (y < source.height) {
-        WidenRow(source.Row(y), source.width, upper);
-        HorizontalRowsFast<1>(lists, useAvx2, {upper}, {source.Row(y)}, {target.Row(y)});
-    }
+    ParallelBands(pairs, pairGrain, [&](int32_t firstPair, int32_t endPair) {
+        std::vector<double> quads(2 * quadCount);
+        double* const upper = quads.data();
+        double* const lower = quads.data() + quadCount;
+        const int32_t end = Min(2 * endPair, source.height);
+        int32_t y = 2 * firstPair;
+        for (; y + 1 < end; y += 2) {
+            widen(source.Row(y), source.width, upper);
+            widen(source.Row(y + 1), source.width, lower);
+            HorizontalRowsFast<2>(lists, useAvx2, {upper, lower},
+                                  {source.Row(y), source.Row(y + 1)},
+                                  {target.Row(y), target.Row(y + 1)});
+        }
+        if (y < end) {
+            widen(source.Row(y), source.width, upper);
+            HorizontalRowsFast<1>(lists, useAvx2, {upper}, {source.Row(y)}, {target.Row(y)});
+        }
+    });
 }
 
 void VerticalPass(const ContributorLists& lists, const RowSpan& source, const RowSpan& target,
                   PassPrecision precision) {
     const int32_t values = 3 * target.width;
     const bool useAvx2 = precision == PassPrecision::Fast && HasAvx2();
-    std::vector<const uint8_t*> rows;
-    for (int32_t i = 0; i < target.height; ++i) {
-        uint8_t* row = target.Row(i);
-        if (precision == PassPrecision::Exact)
-            VerticalRowExact(lists, source, i, row, 0, values);
-        else
-            VerticalRowFast(lists, source, i, useAvx2, rows, row);
-    }
+    // Every target row is read from the source alone; bands of rows run on
+    // separate threads.
+    ParallelRows(target.height, target.width, [&](int32_t top, int32_t bottom) {
+        std::vector<const uint8_t*> rows;
+        for (int32_t i = top; i < bottom; ++i) {
+            uint8_t* row = target.Row(i);
+            if (precision == PassPrecision::Exact)
+                VerticalRowExact(lists, source, i, row, 0, values);
+            else
+                VerticalRowFast(lists, source, i, useAvx2, rows, row);
+        }
+    });
 }
 
 } // namespace gleamkit::fx::resampling

@@ -24,8 +24,18 @@ struct ContributorLists {
     // True when every weight is large enough (|w| >= 2^-60) for the double
     // precision sums to stay clear of the float's denormal range.
     bool fastSafe = true;
+    // Per list: 1 when its double sums are exact for any bytes, so they need
+    // no check (every weight is 0 or at least 2^-20 in magnitude, and 255
+    // times the sum of magnitudes stays below 2^10: each term and partial sum
+    // is then a multiple of 2^-43 below 2^10, which 53 bits hold).
+    std::vector<uint8_t> exactSums;
 
     int32_t Count() const { return static_cast<int32_t>(first.size()) - 1; }
+    // True when list i is known to have exact sums (lists built by hand
+    // without the flags have none).
+    bool ExactSums(int32_t i) const {
+        return static_cast<size_t>(i) < exactSums.size() && exactSums[i] != 0;
+    }
 };
 
 // The scale of one axis, stored as a 32-bit float: (dest - 1) / (source - 1),
@@ -67,12 +77,20 @@ void VerticalPass(const ContributorLists& lists, const RowSpan& source, const Ro
 // True when the processor runs AVX2 code.
 bool HasAvx2();
 
+// The source row as doubles, four per pixel (blue, green, red, 0), with AVX2.
+void WidenRowAvx2(const uint8_t* source, int32_t width, double* quads);
+
 // The AVX2 form of one block of the vertical pass: channel values c .. c + 7
 // of a destination row from the source rows of its list, with checked double
 // sums. False (nothing written) when a sum must be redone at extended
 // precision. Call only when HasAvx2().
 bool VerticalBlockAvx2(const uint8_t* const* rows, const float* weights, int32_t entries, int32_t c,
                        uint8_t* target);
+// Channel values 0 .. values - 1 of a destination row whose list has exact
+// sums (exactSums), in blocks of eight with nothing to check; answers where
+// the blocks stop (the last few values are left to the caller).
+int32_t VerticalRowExactSumsAvx2(const uint8_t* const* rows, const float* weights, int32_t entries,
+                                 int32_t values, uint8_t* target);
 
 // The AVX2 form of one destination pixel i of the horizontal pass for two
 // rows at once, each row widened to four doubles per pixel (blue, green, red,
@@ -81,5 +99,10 @@ bool VerticalBlockAvx2(const uint8_t* const* rows, const float* weights, int32_t
 // HasAvx2().
 int HorizontalPixelPairAvx2(const ContributorLists& lists, int32_t i, const double* upper,
                             const double* lower, uint8_t* upperTarget, uint8_t* lowerTarget);
+// Destination pixels begin .. end - 1 of two rows, for lists whose sums are
+// exact: nothing to check or redo.
+void HorizontalRunExactSumsAvx2(const ContributorLists& lists, int32_t begin, int32_t end,
+                                const double* upper, const double* lower, uint8_t* upperTarget,
+                                uint8_t* lowerTarget);
 
 } // namespace gleamkit::fx::resampling

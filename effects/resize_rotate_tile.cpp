@@ -7,9 +7,13 @@
 
 #include "base/error.h"
 #include "bitmap/canvas.h"
+#include "effects/checked_double.h"
 #include "effects/families.h"
+#include "effects/parallel.h"
 
+#include <cmath>
 #include <cstddef>
+#include <functional>
 #include <vector>
 
 namespace gleamkit::fx {
@@ -108,6 +112,91 @@ void RotatePixel(const SourceRows& source, long double fx, long double fy, uint8
     }
 }
 
+// Runs band over the destination's rows: split across threads, or top to
+// bottom on this thread when the caller passed one picture as both source and
+// destination (rows written early are then read later, so the order counts).
+void RowsInOrderWhenInPlace(PixelBitmap& source, PixelBitmap& destination,
+                            const std::function<void(int32_t, int32_t)>& band) {
+    if (&source == &destination)
+        band(0, destination.Height());
+    else
+        ParallelRows(destination.Height(), destination.Width(), band);
+}
+
+// The double-precision form of SmoothRotate's pixel. Every step follows the
+// extended one in the same order; the bounds below (U the sum of the two
+// unit roundoffs) prove, value by value, that the rounded results agree.
+//  - fx = ((px cos - py sin) - 1) / 2 + cx - dx: px cos and py sin are
+//    products of a whole number and the double cosine or sine, each rounded
+//    once; then a difference, a subtraction of 1, an exact halving, two sums:
+//    error at most (|px cos| + |py sin| + |d1| + |d2| + |s1| + |fx|) U, with
+//    d1, d2, s1 the partial results; fy alike.
+//  - ix = Round(fx) agrees when fx is farther than its bound from a half.
+//    gx = fx - ix is then exact in both precisions (fx lies within a half of
+//    ix), so it carries fx's error alone.
+//  - Each channel: top = (p21 - p11) gx + p11 and bottom alike (byte
+//    differences below 256, |gx| <= 1/2, values within -128 .. 383) err by at
+//    most 255 ex + 511 U; value = (bottom - top) gy + top by at most
+//    511 ey + 765 ex + 3000 U. Round(value) agrees when value is farther than
+//    that from a half.
+// Each bound is doubled to cover second-order terms.
+struct FastRotateTerms {
+    double cosine; // px * cos t
+    double sine;   // px * sin t
+};
+
+struct FastRotateRow {
+    double sine;   // py * sin t
+    double cosine; // py * cos t
+    double cx, cy, dx, dy;
+};
+
+// One position coordinate: ((a op b) - 1) / 2 + centre - shift, with its
+// error bound.
+inline double RotateCoordinate(double a, double b, double centre, double shift, double& bound) {
+    const double d1 = a + b;
+    const double d2 = d1 - 1.0;
+    const double s1 = d2 / 2.0 + centre;
+    const double value = s1 - shift;
+    bound = 2.0 *
+            (std::fabs(a) + std::fabs(b) + std::fabs(d1) + std::fabs(d2) + std::fabs(s1) +
+             std::fabs(value)) *
+            kBothRoundoffs;
+    return value;
+}
+
+// Writes the pixel (or proves it is left alone) and answers true, or answers
+// false without writing when a rounding might differ from the extended form.
+bool FastRotatePixel(const SourceRows& source, const FastRotateTerms& column,
+                     const FastRotateRow& row, uint8_t* target) {
+    double xBound;
+    double yBound;
+    const double fx = RotateCoordinate(column.cosine, -row.sine, row.cx, row.dx, xBound);
+    const double fy = RotateCoordinate(column.sine, row.cosine, row.cy, row.dy, yBound);
+    int32_t ix;
+    int32_t iy;
+    if (!SettledRound(fx, xBound, ix) || !SettledRound(fy, yBound, iy)) return false;
+    if (ix < 0 || ix >= source.width || iy < 0 || iy >= source.height) return true;
+    const double gx = fx - ix;
+    const double gy = fy - iy;
+    const int32_t ix2 = ClampInt(ix + 1, 0, source.width - 1);
+    const int32_t iy2 = ClampInt(iy + 1, 0, source.height - 1);
+    const uint8_t* row1 = source.rows[iy];
+    const uint8_t* row2 = source.rows[iy2];
+    const double valueBound = 2.0 * (511.0 * yBound + 765.0 * xBound + 3000.0 * kBothRoundoffs);
+    int32_t channels[3];
+    for (int c = 0; c < 3; ++c) {
+        const int32_t p11 = row1[3 * ix + c], p21 = row1[3 * ix2 + c];
+        const int32_t p12 = row2[3 * ix + c], p22 = row2[3 * ix2 + c];
+        const double top = (p21 - p11) * gx + p11;
+        const double bottom = (p22 - p12) * gx + p12;
+        const double value = (bottom - top) * gy + top;
+        if (!SettledRound(value, valueBound, channels[c])) return false;
+    }
+    for (int c = 0; c < 3; ++c) target[c] = static_cast<uint8_t>(ClampToByte(channels[c]));
+    return true;
+}
+
 ArgValue SameWidth(PixelBitmap& picture) {
     ArgValue value;
     value.i = picture.Width();
@@ -144,14 +233,20 @@ void SmoothResize(PixelBitmap& source, PixelBitmap& destination) {
 
     const std::vector<ResizeColumn> columns = ResizeColumns(sourceWidth, destWidth);
     const int64_t yStep = FixedStep(sourceHeight, destHeight);
-    int64_t sy = 0;
-    for (int32_t y = 0; y < destHeight; ++y, sy += yStep) {
-        const int32_t y1 = static_cast<int32_t>(sy >> kShift);
-        const uint8_t* row1 = source.ScanLine(y1);
-        const uint8_t* row2 = y1 + 1 < sourceHeight ? source.ScanLine(y1 + 1) : row1;
-        ResizeRow(row1, row2, static_cast<uint32_t>(sy & kFraction), columns,
-                  destination.ScanLine(y));
-    }
+    const std::vector<uint8_t*> sourceRows = RowTable(source);
+    const std::vector<uint8_t*> destinationRows = RowTable(destination);
+    const auto band = [&](int32_t top, int32_t bottom) {
+        // Row y's position is y steps down: the sum the serial walk would reach.
+        int64_t sy = top * yStep;
+        for (int32_t y = top; y < bottom; ++y, sy += yStep) {
+            const int32_t y1 = static_cast<int32_t>(sy >> kShift);
+            const uint8_t* row1 = sourceRows[y1];
+            const uint8_t* row2 = y1 + 1 < sourceHeight ? sourceRows[y1 + 1] : row1;
+            ResizeRow(row1, row2, static_cast<uint32_t>(sy & kFraction), columns,
+                      destinationRows[y]);
+        }
+    };
+    RowsInOrderWhenInPlace(source, destination, band);
 }
 
 void SmoothRotate(PixelBitmap& source, PixelBitmap& destination, int32_t cx, int32_t cy,
@@ -165,22 +260,36 @@ void SmoothRotate(PixelBitmap& source, PixelBitmap& destination, int32_t cx, int
 
     // px * cos and px * sin per column: the same products for every row.
     std::vector<RotateTerms> columns(static_cast<size_t>(destination.Width()));
+    std::vector<FastRotateTerms> fastColumns(static_cast<size_t>(destination.Width()));
     for (int32_t x = 0; x < destination.Width(); ++x) {
-        const long double px = 2 * (int64_t{x} - cx) + 1;
-        columns[x] = {px * cosine, px * sine};
+        const int64_t px = 2 * (int64_t{x} - cx) + 1;
+        columns[x] = {px * static_cast<long double>(cosine), px * static_cast<long double>(sine)};
+        fastColumns[x] = {static_cast<double>(px) * cosine, static_cast<double>(px) * sine};
     }
     const SourceRows rows(source);
-    for (int32_t y = 0; y < destination.Height(); ++y) {
-        const long double py = 2 * (int64_t{y} - cy) + 1;
-        const long double pySine = py * sine;
-        const long double pyCosine = py * cosine;
-        uint8_t* target = destination.ScanLine(y);
-        for (int32_t x = 0; x < destination.Width(); ++x) {
-            const long double fx = ((columns[x].cosine - pySine) - 1) / 2 + cx - dx;
-            const long double fy = ((columns[x].sine + pyCosine) - 1) / 2 + cy - dy;
-            RotatePixel(rows, fx, fy, target + 3 * static_cast<size_t>(x));
+    const std::vector<uint8_t*> destinationRows = RowTable(destination);
+    const auto band = [&](int32_t top, int32_t bottom) {
+        for (int32_t y = top; y < bottom; ++y) {
+            const int64_t py = 2 * (int64_t{y} - cy) + 1;
+            const long double pySine = py * static_cast<long double>(sine);
+            const long double pyCosine = py * static_cast<long double>(cosine);
+            const FastRotateRow fastRow{static_cast<double>(py) * sine,
+                                        static_cast<double>(py) * cosine,
+                                        static_cast<double>(cx),
+                                        static_cast<double>(cy),
+                                        static_cast<double>(dx),
+                                        static_cast<double>(dy)};
+            uint8_t* target = destinationRows[y];
+            for (int32_t x = 0; x < destination.Width(); ++x) {
+                uint8_t* pixel = target + 3 * static_cast<size_t>(x);
+                if (FastRotatePixel(rows, fastColumns[x], fastRow, pixel)) continue;
+                const long double fx = ((columns[x].cosine - pySine) - 1) / 2 + cx - dx;
+                const long double fy = ((columns[x].sine + pyCosine) - 1) / 2 + cy - dy;
+                RotatePixel(rows, fx, fy, pixel);
+            }
         }
-    }
+    };
+    RowsInOrderWhenInPlace(source, destination, band);
 }
 
 void Tile(PixelBitmap& source, PixelBitmap& destination, int32_t amount) {

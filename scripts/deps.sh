@@ -8,7 +8,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     libpng-dev libjpeg-dev
     clang libclang-rt-dev
-    imagemagick
+    imagemagick libvips-tools
     # The GTK 3 backend, and the GUI tests' X server, input and screenshots.
     libgtk-3-dev libx11-dev xvfb xdotool python3
 )

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs every test: the release build (all labels), then the
-# AddressSanitizer + UndefinedBehaviorSanitizer build of the unit tests.
+# AddressSanitizer + UndefinedBehaviorSanitizer build of the unit tests, then
+# the ThreadSanitizer build of the effects tests that run on worker threads.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -21,6 +22,14 @@ ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
     LSAN_OPTIONS="suppressions=$PWD/platform/backend/gtk/tests/lsan.supp" \
     ctest --test-dir build/sanitize --output-on-failure -L gui
+
+# Only the effects library and its tests: every operation at several thread
+# counts, the band runner itself, and the passes and warps it splits.
+cmake -S . -B build/tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DGLEAMKIT_TSAN=ON \
+    -DGLEAMKIT_TESTS=ON -DGLEAMKIT_BENCH=OFF >/dev/null
+cmake --build build/tsan -j "$jobs" --target gleamkit_effects_tests
+TSAN_OPTIONS=halt_on_error=1 build/tsan/effects/gleamkit_effects_tests \
+    --gtest_filter='ParallelBands*:ResamplingPasses*:SmoothRotate*:FishEye*:Twist*:ToneCurve*'
 
 # The installed library: a consumer project builds against it and runs.
 scripts/consumer.sh build/release

@@ -92,6 +92,18 @@ TEST(Marble, ScaleOneShiftsByTheTurbulence) {
         }
 }
 
+TEST(Marble, SumsOnAHalfRoundToTheEvenNeighbour) {
+    // Turbulence 0.5 at scale 1: xx = -0 and yy = 0.5, so Marble1 sends (x, y)
+    // to (x + 0.5, y + 0.5), every sum exactly on a half: even coordinates
+    // stay, odd ones move up by one. The fast double sums cannot tell a half
+    // from its neighbours and must leave these to the extended rounding.
+    auto source = PaintPicture(11, 7, PatternColour);
+    auto picture = PaintPicture(1, 1, PatternColour);
+    Marble1(*source, *picture, 1, 0.5L);
+    const ParityOffsets offsets{{{0, 0}, {1, 1}}, {{0, 1}, {0, 1}}};
+    EXPECT_TRUE(SamePixels(*picture, *ExpectedScatter(*source, offsets, false)));
+}
+
 TEST(Marble, NegativeSumsAreReflectedNotDropped) {
     // Marble2 at scale 1 moves x to |x - 3|: columns 0, 1, 2 land on 3, 2, 1,
     // and the later columns 3 .. 6 overwrite 0 .. 3.

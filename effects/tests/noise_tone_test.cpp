@@ -49,6 +49,25 @@ TEST(ToneCurveTest, ContrastLightnessDarknessGiveTheKnownValues) {
     EXPECT_EQ(Through(Darkness, 255, {200, 1, 255}), (Channels{0, 0, 0}));
 }
 
+TEST(ToneCurveTest, LargePicturesMapEveryByteAsOnePixelDoes) {
+    // Large enough (past 1 MiB, odd width) for the two-bytes-at-a-time table.
+    const PicturePtr source = testing::MakeNoise(701, 601, 7);
+    for (const auto effect : {Contrast, Lightness, Darkness, SplitLight}) {
+        PicturePtr picture = CopyOf(*source);
+        effect(*picture, 77);
+        uint8_t curve[256];
+        for (int32_t v = 0; v < 256; ++v)
+            curve[v] = static_cast<uint8_t>(
+                Through(effect, 77, {v, v, v})[0]);
+        for (int32_t y = 0; y < 601; ++y)
+            for (int32_t x = 0; x < 701; ++x)
+                for (int32_t c = 0; c < 3; ++c)
+                    ASSERT_EQ(picture->ScanLine(y)[3 * x + c],
+                              curve[source->ScanLine(y)[3 * x + c]])
+                        << x << ", " << y;
+    }
+}
+
 TEST(ToneCurveTest, ExtremeAmountsSaturateInsteadOfWrapping) {
     EXPECT_EQ(Through(Contrast, INT32_MAX, {126, 127, 200}), (Channels{0, 127, 255}));
     EXPECT_EQ(Through(Contrast, INT32_MIN, {126, 127, 200}), (Channels{255, 127, 0}));

@@ -103,6 +103,47 @@ TEST(WrapBilinearSample, OnePixelAndOneLinePicturesNeverReadOutside) {
         }
 }
 
+// The sampler's sums written out at extended precision, each partial sum
+// stored as a float, for positions inside the picture.
+ChannelSums ExtendedSample(PixelBitmap& picture, float fx, float fy) {
+    const int32_t tx = static_cast<int32_t>(fx), ty = static_cast<int32_t>(fy);
+    const float wx1 = fx - static_cast<float>(tx), wy1 = fy - static_cast<float>(ty);
+    const float wx0 = 1.0f - wx1, wy0 = 1.0f - wy1;
+    const int32_t columns[2] = {tx, tx + 1};
+    const int32_t rows[2] = {ty, ty + 1};
+    const float wx[2] = {wx0, wx1};
+    const float wy[2] = {wy0, wy1};
+    float sums[3] = {0.0f, 0.0f, 0.0f};
+    for (int i = 0; i < 2; ++i)
+        for (int j = 0; j < 2; ++j) {
+            const long double weight = wx[i] * wy[j];
+            for (int c = 0; c < 3; ++c)
+                sums[c] = static_cast<float>(
+                    sums[c] + testing::ChannelAt(picture, columns[i], rows[j], c) * weight);
+        }
+    return {sums[0], sums[1], sums[2]};
+}
+
+TEST(WrapBilinearSample, DoubleSumsMatchTheExtendedOnesEverywhere) {
+    // Fractions of every size, down to a few units of the float's last place,
+    // where weights fall below 2^-20 and the sampler takes the extended sums.
+    auto picture = testing::MakeNoise(64, 48, 31);
+    uint32_t state = 12345;
+    for (int32_t i = 0; i < 400000; ++i) {
+        state = state * 1664525u + 1013904223u;
+        const float scale = std::ldexp(1.0f, -static_cast<int>(state >> 27)); // 2^0 .. 2^-31
+        state = state * 1664525u + 1013904223u;
+        const float fx = static_cast<float>(state % 62) + scale * static_cast<float>(state >> 24) / 256.0f;
+        state = state * 1664525u + 1013904223u;
+        const float fy = static_cast<float>(state % 46) + static_cast<float>(state >> 8) * 0x1p-24f;
+        const ChannelSums fast = WrapBilinearSample(*picture, fx, fy);
+        const ChannelSums exact = ExtendedSample(*picture, fx, fy);
+        ASSERT_EQ(fast.Blue, exact.Blue) << fx << ", " << fy;
+        ASSERT_EQ(fast.Green, exact.Green) << fx << ", " << fy;
+        ASSERT_EQ(fast.Red, exact.Red) << fx << ", " << fy;
+    }
+}
+
 TEST(AngleOf, CoversEveryQuadrantFromMinusHalfPiToThreeHalvesPi) {
     const float halfPi = 0x1.921fb6p+0f;
     EXPECT_EQ(AngleOf(0.0f, 2.0f), halfPi);

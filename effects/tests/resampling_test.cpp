@@ -185,6 +185,28 @@ TEST(ResamplingPasses, FastSumsMatchTheExactOnesForEveryFilter) {
     }
 }
 
+TEST(ContributorLists, ExactSumsOnlyWhereEveryWeightKeepsTheSumsExact) {
+    const FilterEntry& lanczos = ResamplingFilters[kLanczos3];
+    const ContributorLists lists =
+        BuildContributors(80, 40, resampling::AxisScale(80, 40), lanczos.Kernel, lanczos.Support);
+    int32_t exact = 0;
+    for (int32_t i = 0; i < lists.Count(); ++i) {
+        bool expected = true;
+        float magnitudes = 0.0f;
+        for (int32_t e = lists.first[i]; e < lists.first[i + 1]; ++e) {
+            expected = expected && std::fabs(lists.weight[e]) >= 0x1p-20f;
+            magnitudes += std::fabs(lists.weight[e]);
+        }
+        expected = expected && 255.0f * magnitudes < 1000.0f;
+        EXPECT_EQ(lists.ExactSums(i), expected) << i;
+        exact += lists.ExactSums(i) ? 1 : 0;
+    }
+    // The first centre falls on a sample: its neighbours' weights are
+    // sin(pi) / pi stored as floats, tiny but not zero, so it is checked.
+    EXPECT_FALSE(lists.ExactSums(0));
+    EXPECT_GT(exact, 60);
+}
+
 // 205 x w is 2^-25 + 2^-55: added to 0.5 it sits just above the midpoint
 // between 0.5 and the next float. In double the 2^-55 is lost, the tie goes
 // to the even 0.5 and the channel would round to 0; at extended precision the

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "effects/effect_common.h"
+#include "effects/parallel.h"
 #include "effects/registry.h"
 #include "platform/kernel/clock.h"
 #include "tools/gleamfx/picture_files.h"
@@ -26,6 +27,7 @@ namespace gleamkit::tools {
 namespace {
 
 constexpr int32_t kMaxRepeat = 100000;
+constexpr int32_t kMaxThreads = 256;
 
 struct ApplyOptions {
     std::string second;
@@ -33,6 +35,7 @@ struct ApplyOptions {
     std::optional<SYSTEMTIME> utcTime;
     int32_t repeat = 1;
     bool time = false;
+    int32_t threads = 0; // 0: GLEAMKIT_THREADS or the hardware threads
     std::vector<std::string> positional; // IN OUT OP ARG...
 };
 
@@ -41,7 +44,8 @@ std::optional<std::string> ParseOptions(std::span<const std::string> args, Apply
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& word = args[i];
         const bool takesValue =
-            word == "--second" || word == "--seed" || word == "--utc-time" || word == "--repeat";
+            word == "--second" || word == "--seed" || word == "--utc-time" || word == "--repeat" ||
+            word == "--threads";
         if (takesValue && i + 1 == args.size()) return word + " needs a value";
         if (word == "--second") {
             options.second = args[++i];
@@ -58,6 +62,11 @@ std::optional<std::string> ParseOptions(std::span<const std::string> args, Apply
                 options.repeat > kMaxRepeat)
                 return "--repeat '" + args[i] + "' is not a count from 1 to " +
                        std::to_string(kMaxRepeat);
+        } else if (word == "--threads") {
+            if (!ParseNumber(args[++i], options.threads) || options.threads < 1 ||
+                options.threads > kMaxThreads)
+                return "--threads '" + args[i] + "' is not a count from 1 to " +
+                       std::to_string(kMaxThreads);
         } else if (word == "--time") {
             options.time = true;
         } else if (word.starts_with("--")) {
@@ -115,11 +124,28 @@ double Median(std::vector<double> values) {
 
 // Processor time of this thread: unlike the wall clock it does not grow while
 // other processes hold the processor, so it stays comparable on a busy machine.
-double ThreadCpuMilliseconds() {
+// The processor time of the whole process: an operation may run on worker
+// threads as well as on this one.
+double CpuMilliseconds() {
     timespec now{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
     return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) / 1e6;
 }
+
+// The operation's thread count for the length of the command.
+struct ThreadSetting {
+    explicit ThreadSetting(int32_t threads) : m_set(threads > 0) {
+        if (m_set) fx::SetThreadCount(threads);
+    }
+    ~ThreadSetting() {
+        if (m_set) fx::SetThreadCount(0);
+    }
+    ThreadSetting(const ThreadSetting&) = delete;
+    ThreadSetting& operator=(const ThreadSetting&) = delete;
+
+private:
+    bool m_set;
+};
 
 } // namespace
 
@@ -151,6 +177,7 @@ int RunApply(std::span<const std::string> args, std::ostream& err) {
         return UsageError(err, *reason);
 
     const FixedClock clock(options.utcTime);
+    const ThreadSetting threadSetting(options.threads);
     PictureHolder work(bitmap::NewPixelBitmap(0, 0));
     std::vector<double> milliseconds;
     std::vector<double> cpuMilliseconds;
@@ -159,11 +186,11 @@ int RunApply(std::span<const std::string> args, std::ostream& err) {
             work->Assign(input.get());
             const fx::WiredRun wired(*operation, *work, second.get());
             fx::SetRandomState(options.seed);
-            const double cpuStart = ThreadCpuMilliseconds();
+            const double cpuStart = CpuMilliseconds();
             const auto start = std::chrono::steady_clock::now();
             wired.Invoke(values);
             const auto stop = std::chrono::steady_clock::now();
-            cpuMilliseconds.push_back(ThreadCpuMilliseconds() - cpuStart);
+            cpuMilliseconds.push_back(CpuMilliseconds() - cpuStart);
             milliseconds.push_back(std::chrono::duration<double, std::milli>(stop - start).count());
         }
     } catch (const std::bad_alloc&) {

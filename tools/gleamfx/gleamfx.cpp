@@ -31,7 +31,8 @@ constexpr const char* kUsage =
     "       gleamfx apply [options] IN OUT OP [ARG...]\n"
     "       gleamfx batch FOLDER [options] OP [ARG...] -- IN...\n"
     "       gleamfx command [--second FILE] [--seed N] [--utc-time T] IN OUT INDEX\n"
-    "options: --second FILE   --seed N   --utc-time HH:MM:SS.mmm   --repeat N   --time\n";
+    "options: --second FILE   --seed N   --utc-time HH:MM:SS.mmm   --repeat N   --time\n"
+    "         --threads N\n";
 
 // Larger sample pictures are refused: the file would pass what the bitmap
 // format can hold comfortably and the memory would be gigabytes.

@@ -18,6 +18,7 @@
 #include "effects/composition.h"
 #include "effects/effect_common.h"
 #include "effects/noise_tone.h"
+#include "effects/parallel.h"
 #include "effects/registry.h"
 #include "effects/shake_ripple.h"
 #include "platform/kernel/clock.h"
@@ -218,6 +219,22 @@ TEST_F(GleamfxTest, ApplySeedsEveryRunAlikeAndTimesOnRequest) {
     ASSERT_EQ(RunTool({"apply", "--seed", "0", in, PathOf("seed0.bmp"), "AddColorNoise"}).status,
               kExitOk);
     EXPECT_EQ(ReadBytes(PathOf("zero.bmp")), ReadBytes(PathOf("seed0.bmp")));
+}
+
+TEST_F(GleamfxTest, ThreadCountsGiveTheSameBytesAndBadCountsAreUsageErrors) {
+    const std::string in = SampleFile("in.bmp", 301, 203);
+    const int32_t threadsBefore = fx::ThreadCount();
+    ASSERT_EQ(RunTool({"apply", "--threads", "1", in, PathOf("one.bmp"), "Twist"}).status, kExitOk);
+    for (const char* threads : {"2", "3", "256"}) {
+        ASSERT_EQ(RunTool({"apply", "--threads", threads, in, PathOf("many.bmp"), "Twist"}).status,
+                  kExitOk);
+        EXPECT_EQ(ReadBytes(PathOf("one.bmp")), ReadBytes(PathOf("many.bmp"))) << threads;
+    }
+    EXPECT_EQ(fx::ThreadCount(), threadsBefore); // the setting ends with the command
+    for (const char* bad : {"0", "-1", "257", "two", ""})
+        EXPECT_EQ(RunTool({"apply", "--threads", bad, in, PathOf("bad.bmp"), "Twist"}).status,
+                  kExitUsage)
+            << bad;
 }
 
 // A rectangle may come as four words or one; a new-size operation's output
