@@ -106,12 +106,8 @@ struct KnownFault {
     const char* fault;
 };
 constexpr KnownFault kKnownFaults[] = {
-    {"Grow", Waived::LayoutBlindness,
-     "draws the grown picture into a copy of the first picture in its own layout"},
     {"Grow", Waived::OtherExceptions,
      "Amount 1e30 asks for an INT32_MAX x INT32_MAX picture (std::bad_alloc)"},
-    {"TexturizeTile", Waived::LayoutBlindness, "draws its tiles into 8-bit rows"},
-    {"TexturizeOverlap", Waived::LayoutBlindness, "draws its tiles into 8-bit rows"},
 };
 
 const KnownFault* FindKnownFault(std::string_view operation, Waived check) {
