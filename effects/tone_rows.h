@@ -10,6 +10,10 @@
 namespace gleamkit::fx::tone {
 
 bool HasAvx2();
+// Turns the wide kernels off (false) or back on where the processor has
+// them, so the plain loops can be checked against them on the same machine.
+void AllowWideKernels(bool allowed);
+
 // AVX-512 with byte permutes (VBMI): a whole 256-entry byte table fits in
 // four registers.
 bool HasByteTableLookup();

@@ -155,5 +155,47 @@ TEST(ToneRowsTest, OperationsAgreeWithThePerPixelRulesAtEveryWidth) {
     }
 }
 
+// Turns the wide kernels off for a scope, back on at its end.
+class PlainLoops {
+public:
+    PlainLoops() { tone::AllowWideKernels(false); }
+    ~PlainLoops() { tone::AllowWideKernels(true); }
+    PlainLoops(const PlainLoops&) = delete;
+    PlainLoops& operator=(const PlainLoops&) = delete;
+};
+
+// The plain loops stay in use on processors without the wide instructions:
+// both forms must give the same bytes, on small widths and on a picture
+// large enough for the byte-pair table.
+TEST(ToneRowsTest, PlainAndWideFormsGiveTheSameBytes) {
+    struct Case {
+        const char* name;
+        void (*run)(bitmap::PixelBitmap& source, bitmap::PixelBitmap& target);
+    };
+    const Case cases[] = {
+        {"Solarize 100", [](auto& s, auto& t) { Solarize(s, t, 100); }},
+        {"Solarize -1", [](auto& s, auto& t) { Solarize(s, t, -1); }},
+        {"Solarize 254", [](auto& s, auto& t) { Solarize(s, t, 254); }},
+        {"ConvertToGrayscale", [](auto&, auto& t) { ConvertToGrayscale(t); }},
+        {"SplitLight 1", [](auto&, auto& t) { SplitLight(t, 1); }},
+        {"SplitLight 5", [](auto&, auto& t) { SplitLight(t, 5); }},
+        {"Contrast 77", [](auto&, auto& t) { Contrast(t, 77); }},
+    };
+    const std::pair<int32_t, int32_t> sizes[] = {{1, 1}, {31, 3}, {33, 2}, {67, 5}, {701, 601}};
+    for (const auto& [width, height] : sizes) {
+        const PicturePtr source = MakeNoise(width, height, static_cast<uint32_t>(width * height));
+        for (const Case& c : cases) {
+            PicturePtr wide = CopyOf(*source);
+            c.run(*source, *wide);
+            PicturePtr plain = CopyOf(*source);
+            {
+                const PlainLoops off;
+                c.run(*source, *plain);
+            }
+            EXPECT_TRUE(SamePixels(*wide, *plain)) << c.name << " " << width << "x" << height;
+        }
+    }
+}
+
 } // namespace
 } // namespace gleamkit::fx
