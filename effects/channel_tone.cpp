@@ -15,6 +15,7 @@
 #include "effects/effect_common.h"
 #include "effects/families.h"
 #include "effects/parallel.h"
+#include "effects/tone_rows.h"
 
 namespace gleamkit::fx {
 
@@ -235,14 +236,18 @@ void Solarize(PixelBitmap& source, PixelBitmap& destination, int32_t threshold) 
     // reaches 3 (threshold + 1) (the sum is never negative), which spares a
     // division per pixel; formed in 64 bits, any threshold fits.
     const int64_t lowestFlipped = 3 * (int64_t{threshold} + 1);
+    const bool wide = tone::HasAvx2();
     ParallelRows(overlap.height, overlap.width, [&](int32_t top, int32_t bottom) {
         const size_t bytes = rowBytes;
+        const auto pixels = static_cast<size_t>(overlap.width);
+        const bool vector = wide;
         const int32_t limit = static_cast<int32_t>(
             lowestFlipped < 0 ? 0 : (lowestFlipped > 766 ? 766 : lowestFlipped));
         for (int32_t y = top; y < bottom; ++y) {
             const uint8_t* from = sourceRows[y];
             uint8_t* to = destinationRows[y];
-            for (size_t i = 0; i < bytes; i += 3) {
+            const size_t done = vector ? tone::SolarizePixelsAvx2(from, to, pixels, limit) : 0;
+            for (size_t i = 3 * done; i < bytes; i += 3) {
                 const uint8_t blue = from[i + kBlue], green = from[i + kGreen],
                               red = from[i + kRed];
                 // 255 - v is v with its eight bits flipped; no branch per pixel.

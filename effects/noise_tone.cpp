@@ -13,6 +13,7 @@
 #include "effects/effect_common.h"
 #include "effects/families.h"
 #include "effects/parallel.h"
+#include "effects/tone_rows.h"
 
 namespace gleamkit::fx {
 
@@ -26,13 +27,22 @@ constexpr uint8_t ClampWide(int64_t v) {
     return static_cast<uint8_t>(v > 255 ? 255 : (v < 0 ? 0 : v));
 }
 
-// Replaces every channel byte of every row by its table entry. Large pictures
-// look bytes up two at a time in a table of all 65536 byte pairs (128 KiB,
-// built in far less time than it saves): half the loads and stores.
+// Replaces every channel byte of every row by its table entry. Where the
+// processor permutes bytes the whole table sits in registers; elsewhere large
+// pictures look bytes up two at a time in a table of all 65536 byte pairs
+// (128 KiB, built in far less time than it saves): half the loads and stores.
 void ApplyByteTable(PixelBitmap& picture, const ByteTable& table) {
     const int32_t width = picture.Width();
     const size_t rowBytes = static_cast<size_t>(width) * 3;
     const std::vector<uint8_t*> rows = RowTable(picture);
+    if (tone::HasByteTableLookup()) {
+        ParallelRows(picture.Height(), width, [&](int32_t top, int32_t bottom) {
+            const size_t bytes = rowBytes;
+            const uint8_t* const map = table;
+            for (int32_t y = top; y < bottom; ++y) tone::MapBytesVbmi(rows[y], bytes, map);
+        });
+        return;
+    }
     constexpr size_t kPairTableFrom = size_t{1} << 20;
     std::vector<uint16_t> pairs;
     if (rowBytes * static_cast<size_t>(picture.Height()) >= kPairTableFrom) {
@@ -262,11 +272,15 @@ void ConvertToGrayscale(PixelBitmap& picture) {
     if (!PrepareRows(picture)) return;
     const int32_t width = picture.Width();
     const std::vector<uint8_t*> rows = RowTable(picture);
+    const bool wide = tone::HasAvx2();
     ParallelRows(picture.Height(), width, [&](int32_t top, int32_t bottom) {
-        const int32_t count = width;
+        const auto count = static_cast<size_t>(width);
+        const bool vector = wide;
         for (int32_t y = top; y < bottom; ++y) {
-            uint8_t* pixel = rows[y];
-            for (int32_t x = 0; x < count; ++x, pixel += 3) {
+            uint8_t* row = rows[y];
+            const size_t done = vector ? tone::GrayPixelsAvx2(row, count, GrayOf) : 0;
+            uint8_t* pixel = row + 3 * done;
+            for (size_t x = done; x < count; ++x, pixel += 3) {
                 const uint8_t gray = GrayOf(pixel[0], pixel[1], pixel[2]);
                 pixel[0] = gray;
                 pixel[1] = gray;
