@@ -10,7 +10,7 @@
 #include <immintrin.h>
 
 // Every function from here to the end of the file is compiled for AVX2 (the
-// callers ask HasAvx2 first); the headers above are not, so nothing they
+// callers ask ProcessorHasAvx2 first); the headers above are not, so nothing they
 // define inline takes AVX2 code. Clang has no target pragma: it gets the
 // target attribute on each function instead.
 #if defined(__clang__)

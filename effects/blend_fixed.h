@@ -48,12 +48,10 @@ inline std::optional<uint8_t> RoundFixed(const FixedWeights& weights, uint8_t fi
     return static_cast<uint8_t>(RoundSum(sum));
 }
 
-bool HasAvx2();
-
 // Blends whole blocks of 32 bytes from the start of `first` and `second`
 // into `target` (count bytes at most) and answers how many bytes it wrote; a
 // block holding a doubtful sum is read from `table` (index first x 256 +
-// second), so every byte written equals the table's. Requires HasAvx2().
+// second), so every byte written equals the table's. Requires ProcessorHasAvx2().
 size_t BlendBytesAvx2(const uint8_t* first, const uint8_t* second, uint8_t* target, size_t count,
                       const FixedWeights& weights, const uint8_t* table);
 

@@ -79,12 +79,6 @@ std::optional<FixedWeights> FixedWeightsFor(long double amount) {
     return FixedWeights{Round(first), Round(second), exact};
 }
 
-// Outside the AVX2 file, so that nothing here is compiled for AVX2.
-bool HasAvx2() {
-    static const bool available = __builtin_cpu_supports("avx2");
-    return available;
-}
-
 } // namespace blend
 
 void Blend(PixelBitmap& source1, PixelBitmap& source2, PixelBitmap& destination,
@@ -101,7 +95,7 @@ void Blend(PixelBitmap& source1, PixelBitmap& source2, PixelBitmap& destination,
 
     const std::optional<blend::FixedWeights> fixed = blend::FixedWeightsFor(amount);
     const std::vector<uint8_t> table = BlendTable(amount, fixed);
-    const bool fast = fixed.has_value() && blend::HasAvx2();
+    const bool fast = fixed.has_value() && ProcessorHasAvx2();
     const bool hasSecond = HasRows24(second);
     const int32_t secondHeight = hasSecond ? second.Height() : 0;
     const size_t blended = Bytes(hasSecond ? Min(width, second.Width()) : 0);

@@ -92,6 +92,11 @@ void EnsureBits24(PixelBitmap& picture) {
         picture.SetLayout(BitmapLayout::Bits24);
 }
 
+bool ProcessorHasAvx2() {
+    static const bool available = __builtin_cpu_supports("avx2");
+    return available;
+}
+
 bool PrepareRows(PixelBitmap& picture) {
     EnsureBits24(picture);
     return !picture.Empty() && picture.Layout() == BitmapLayout::Bits24;

@@ -114,6 +114,10 @@ private:
     uint32_t m_state;
 };
 
+// True when the processor runs AVX2 code. Defined in a file built for the
+// baseline processor, so asking never runs an AVX2 instruction itself.
+bool ProcessorHasAvx2();
+
 // Pi at extended precision, the one constant every angle in the library uses.
 constexpr long double kPi = 3.141592653589793238462643383279502884L;
 

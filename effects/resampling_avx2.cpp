@@ -8,7 +8,7 @@
 #include <immintrin.h>
 
 // Every function from here to the end of the file is compiled for AVX2 (the
-// callers ask HasAvx2 first); the headers above are not, so nothing they
+// callers ask ProcessorHasAvx2 first); the headers above are not, so nothing they
 // define inline takes AVX2 code. Clang has no target pragma: it gets the
 // target attribute on each function instead.
 #if defined(__clang__)
@@ -37,11 +37,6 @@ inline __m256d RoundToFloat(__m256d sum) {
 }
 
 } // namespace
-
-bool HasAvx2() {
-    static const bool available = __builtin_cpu_supports("avx2");
-    return available;
-}
 
 namespace {
 

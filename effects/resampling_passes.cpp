@@ -18,6 +18,7 @@
 #include <emmintrin.h>
 #include <vector>
 
+#include "effects/effect_common.h"
 #include "effects/parallel.h"
 
 namespace gleamkit::fx::resampling {
@@ -273,7 +274,7 @@ void HorizontalPass(const ContributorLists& lists, const RowSpan& source, const 
         });
         return;
     }
-    const bool useAvx2 = precision == PassPrecision::Fast && HasAvx2();
+    const bool useAvx2 = precision == PassPrecision::Fast && ProcessorHasAvx2();
     void (*const widen)(const uint8_t*, int32_t, double*) = useAvx2 ? &WidenRowAvx2 : &WidenRow;
     const size_t quadCount = 4 * static_cast<size_t>(source.width);
     ParallelBands(pairs, pairGrain, [&](int32_t firstPair, int32_t endPair) {
@@ -299,7 +300,7 @@ void HorizontalPass(const ContributorLists& lists, const RowSpan& source, const 
 void VerticalPass(const ContributorLists& lists, const RowSpan& source, const RowSpan& target,
                   PassPrecision precision) {
     const int32_t values = 3 * target.width;
-    const bool useAvx2 = precision == PassPrecision::Fast && HasAvx2();
+    const bool useAvx2 = precision == PassPrecision::Fast && ProcessorHasAvx2();
     // Every target row is read from the source alone; bands of rows run on
     // separate threads.
     ParallelRows(target.height, target.width, [&](int32_t top, int32_t bottom) {

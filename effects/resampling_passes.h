@@ -74,16 +74,13 @@ void HorizontalPass(const ContributorLists& lists, const RowSpan& source, const 
 void VerticalPass(const ContributorLists& lists, const RowSpan& source, const RowSpan& target,
                   PassPrecision precision);
 
-// True when the processor runs AVX2 code.
-bool HasAvx2();
-
 // The source row as doubles, four per pixel (blue, green, red, 0), with AVX2.
 void WidenRowAvx2(const uint8_t* source, int32_t width, double* quads);
 
 // The AVX2 form of one block of the vertical pass: channel values c .. c + 7
 // of a destination row from the source rows of its list, with checked double
 // sums. False (nothing written) when a sum must be redone at extended
-// precision. Call only when HasAvx2().
+// precision. Call only when ProcessorHasAvx2().
 bool VerticalBlockAvx2(const uint8_t* const* rows, const float* weights, int32_t entries, int32_t c,
                        uint8_t* target);
 // Channel values 0 .. values - 1 of a destination row whose list has exact
@@ -96,7 +93,7 @@ int32_t VerticalRowExactSumsAvx2(const uint8_t* const* rows, const float* weight
 // rows at once, each row widened to four doubles per pixel (blue, green, red,
 // 0). Bit r of the answer (0 upper, 1 lower) is set when that row's pixel must
 // be redone at extended precision; it is then not written. Call only when
-// HasAvx2().
+// ProcessorHasAvx2().
 int HorizontalPixelPairAvx2(const ContributorLists& lists, int32_t i, const double* upper,
                             const double* lower, uint8_t* upperTarget, uint8_t* lowerTarget);
 // Destination pixels begin .. end - 1 of two rows, for lists whose sums are

@@ -2,6 +2,8 @@
 // calling them is safe on any processor.
 #include "effects/tone_rows.h"
 
+#include "effects/effect_common.h"
+
 #include <atomic>
 
 namespace gleamkit::fx::tone {
@@ -15,8 +17,7 @@ void AllowWideKernels(bool allowed) {
 }
 
 bool HasAvx2() {
-    static const bool available = __builtin_cpu_supports("avx2");
-    return available && g_wideAllowed.load(std::memory_order_relaxed);
+    return ProcessorHasAvx2() && g_wideAllowed.load(std::memory_order_relaxed);
 }
 
 bool HasByteTableLookup() {

@@ -5,7 +5,7 @@
 
 #include <emmintrin.h>
 
-#include "effects/resampling_passes.h"
+#include "effects/effect_common.h"
 
 extern "C" {
 __m128d _ZGVbN2v_atan(__m128d);
@@ -30,12 +30,12 @@ template <typename Function> void TwoAtATime(const double* in, double* out, int3
 } // namespace
 
 void AtanMany(const double* in, double* out, int32_t count) {
-    if (resampling::HasAvx2()) return AtanManyAvx2(in, out, count);
+    if (ProcessorHasAvx2()) return AtanManyAvx2(in, out, count);
     TwoAtATime(in, out, count, [](__m128d v) { return _ZGVbN2v_atan(v); });
 }
 
 void SinCosMany(const double* in, double* sine, double* cosine, int32_t count) {
-    if (resampling::HasAvx2()) return SinCosManyAvx2(in, sine, cosine, count);
+    if (ProcessorHasAvx2()) return SinCosManyAvx2(in, sine, cosine, count);
     TwoAtATime(in, sine, count, [](__m128d v) { return _ZGVbN2v_sin(v); });
     TwoAtATime(in, cosine, count, [](__m128d v) { return _ZGVbN2v_cos(v); });
 }

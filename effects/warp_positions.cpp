@@ -162,7 +162,7 @@ void FastTwistPositionsAvx2(const float* offsets, const double* reciprocals, flo
 // Each bound is doubled to cover the second-order terms.
 void FastFishEyePositions(const CentreOffsets& columns, float dy, int32_t left, int32_t right,
                           float maxrad, float xmid, float ymid, WarpPiece& piece, bool widest) {
-    if (widest && resampling::HasAvx2())
+    if (widest && ProcessorHasAvx2())
         FastFishEyePositionsAvx2(columns.offset.data(), dy, left, right, maxrad, xmid, ymid, piece);
     else
         FishEyePieceInLanes<Sse2Lanes>(columns.offset.data(), dy, left, right, maxrad, xmid, ymid,
@@ -199,7 +199,7 @@ void FastFishEyePositions(const CentreOffsets& columns, float dy, int32_t left, 
 void FastTwistPositions(const CentreOffsets& columns, const std::vector<double>& reciprocals,
                         float dy, int32_t left, int32_t right, int32_t amount, float cx, float cy,
                         WarpPiece& piece, bool widest) {
-    if (widest && resampling::HasAvx2())
+    if (widest && ProcessorHasAvx2())
         FastTwistPositionsAvx2(columns.offset.data(), reciprocals.data(), dy, left, right, amount,
                                cx, cy, piece);
     else
