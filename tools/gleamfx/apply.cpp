@@ -158,19 +158,11 @@ int RunApply(std::span<const std::string> args, std::ostream& err) {
     const fx::Operation* operation = fx::FindOperation(name);
     if (operation == nullptr) return UsageError(err, "unknown operation '" + name + "'");
     const bool needsSecond = fx::NeedsSecondPicture(operation->wiring);
-    if (needsSecond && options.second.empty())
-        return UsageError(err, name + " needs --second FILE");
-    if (!needsSecond && !options.second.empty())
-        return UsageError(err, name + " takes no second picture");
-
-    std::string reason;
-    PictureHolder input = LoadPicture(inPath, &reason);
-    if (!input) return Failure(err, "cannot read " + inPath + ": " + reason);
+    PictureHolder input;
     PictureHolder second;
-    if (needsSecond) {
-        second = LoadPicture(options.second, &reason);
-        if (!second) return Failure(err, "cannot read " + options.second + ": " + reason);
-    }
+    if (const int status =
+            ReadInputPictures(inPath, options.second, needsSecond, name, input, second, err))
+        return status;
     std::vector<fx::ArgValue> values;
     const std::span<const std::string> words = std::span(options.positional).subspan(3);
     if (const auto reason = ReadArgs(*operation, words, *input, values))
@@ -206,6 +198,7 @@ int RunApply(std::span<const std::string> args, std::ostream& err) {
             << options.repeat << " run(s)\n";
     }
     try {
+        std::string reason;
         if (!WritePicture(*work, outPath, reason)) return Failure(err, outPath + ": " + reason);
     } catch (const std::bad_alloc&) {
         return OutOfMemory(err, work->Width(), work->Height());

@@ -84,19 +84,11 @@ int RunCommand(std::span<const std::string> args, std::ostream& err) {
                                    "' is not the index of a menu command (see gleamfx list)");
     const bool needsSecond = command->kind == app::CommandKind::SecondPicture;
     const std::string name(command->caption);
-    if (needsSecond && options.second.empty())
-        return UsageError(err, name + " needs --second FILE");
-    if (!needsSecond && !options.second.empty())
-        return UsageError(err, name + " takes no second picture");
-
-    std::string reason;
-    PictureHolder picture = LoadPicture(inPath, &reason);
-    if (!picture) return Failure(err, "cannot read " + inPath + ": " + reason);
+    PictureHolder picture;
     PictureHolder second;
-    if (needsSecond) {
-        second = LoadPicture(options.second, &reason);
-        if (!second) return Failure(err, "cannot read " + options.second + ": " + reason);
-    }
+    if (const int status =
+            ReadInputPictures(inPath, options.second, needsSecond, name, picture, second, err))
+        return status;
     const FixedClock clock(options.utcTime);
     fx::SetRandomState(options.seed);
     try {
@@ -104,6 +96,7 @@ int RunCommand(std::span<const std::string> args, std::ostream& err) {
     } catch (const std::exception& error) {
         return Failure(err, name + ": " + error.what());
     }
+    std::string reason;
     if (!WritePicture(*picture, outPath, reason)) return Failure(err, outPath + ": " + reason);
     return kExitOk;
 }

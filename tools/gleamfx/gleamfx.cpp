@@ -236,6 +236,22 @@ PictureHolder LoadPicture(const std::string& path, std::string* reason) {
     return picture;
 }
 
+int ReadInputPictures(const std::string& inPath, const std::string& secondPath, bool needsSecond,
+                      const std::string& name, PictureHolder& picture, PictureHolder& second,
+                      std::ostream& err) {
+    if (needsSecond && secondPath.empty()) return UsageError(err, name + " needs --second FILE");
+    if (!needsSecond && !secondPath.empty())
+        return UsageError(err, name + " takes no second picture");
+    std::string reason;
+    picture = LoadPicture(inPath, &reason);
+    if (!picture) return Failure(err, "cannot read " + inPath + ": " + reason);
+    if (needsSecond) {
+        second = LoadPicture(secondPath, &reason);
+        if (!second) return Failure(err, "cannot read " + secondPath + ": " + reason);
+    }
+    return 0;
+}
+
 int OutOfMemory(std::ostream& err, int64_t width, int64_t height) {
     return Failure(err, "not enough memory for a " + std::to_string(width) + " \u00d7 " +
                             std::to_string(height) + " picture");

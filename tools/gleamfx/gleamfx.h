@@ -56,4 +56,12 @@ using PictureHolder = std::unique_ptr<bitmap::PixelBitmap, PictureFree>;
 // or holds no picture, with the reason in `*reason` when given.
 PictureHolder LoadPicture(const std::string& path, std::string* reason = nullptr);
 
+// Reads IN into `picture` and, when `needsSecond`, `secondPath` into `second`;
+// a second picture given to something that takes none, or missing where one
+// is needed, is a usage error naming `name`. Answers 0 when everything was
+// read, otherwise the exit status to end with (its line written to `err`).
+int ReadInputPictures(const std::string& inPath, const std::string& secondPath, bool needsSecond,
+                      const std::string& name, PictureHolder& picture, PictureHolder& second,
+                      std::ostream& err);
+
 } // namespace gleamkit::tools
