@@ -212,41 +212,34 @@ void Plasma(PixelBitmap& source1, PixelBitmap& source2, PixelBitmap& destination
     }
 }
 
-namespace {
-
-Operation CompositionRow(std::string_view name, std::vector<ParamSpec> params, Wiring wiring,
-                         Invoker invoke) {
-    return {name, std::move(params), wiring, invoke};
-}
-
-} // namespace
-
 std::vector<Operation> CompositionOperations() {
     return {
-        CompositionRow("Blend", {{"amount", ParamKind::Float, "0.333"}}, Wiring::CopySecondPicture,
-                       [](const Pictures& p, std::span<const ArgValue> a) {
-                           Blend(*p.copy, *p.second, *p.picture, a[0].f);
-                       }),
-        CompositionRow("FoldRight", {{"amount", ParamKind::Float, "0.33"}},
-                       Wiring::CopySecondPicture,
-                       [](const Pictures& p, std::span<const ArgValue> a) {
-                           FoldRight(*p.copy, *p.second, *p.picture, a[0].f);
-                       }),
-        CompositionRow("Grow",
-                       {{"amount", ParamKind::Float, "0.33"},
-                        {"x", ParamKind::Int, "10"},
-                        {"y", ParamKind::Int, "10"}},
-                       Wiring::CopySecondPicture,
-                       [](const Pictures& p, std::span<const ArgValue> a) {
-                           Grow(*p.copy, *p.second, *p.picture, a[0].f, a[1].i, a[2].i);
-                       }),
-        CompositionRow(
-            "Plasma",
-            {{"scale", ParamKind::Float, "10.0"}, {"turbulence", ParamKind::Float, "22.0"}},
-            Wiring::SecondCopyPicture,
-            [](const Pictures& p, std::span<const ArgValue> a) {
-                Plasma(*p.second, *p.copy, *p.picture, a[0].f, a[1].f);
-            }),
+        Operation{"Blend",
+                  {{"amount", ParamKind::Float, "0.333"}},
+                  Wiring::CopySecondPicture,
+                  [](const Pictures& p, std::span<const ArgValue> a) {
+                      Blend(*p.copy, *p.second, *p.picture, a[0].f);
+                  }},
+        Operation{"FoldRight",
+                  {{"amount", ParamKind::Float, "0.33"}},
+                  Wiring::CopySecondPicture,
+                  [](const Pictures& p, std::span<const ArgValue> a) {
+                      FoldRight(*p.copy, *p.second, *p.picture, a[0].f);
+                  }},
+        Operation{"Grow",
+                  {{"amount", ParamKind::Float, "0.33"},
+                   {"x", ParamKind::Int, "10"},
+                   {"y", ParamKind::Int, "10"}},
+                  Wiring::CopySecondPicture,
+                  [](const Pictures& p, std::span<const ArgValue> a) {
+                      Grow(*p.copy, *p.second, *p.picture, a[0].f, a[1].i, a[2].i);
+                  }},
+        Operation{"Plasma",
+                  {{"scale", ParamKind::Float, "10.0"}, {"turbulence", ParamKind::Float, "22.0"}},
+                  Wiring::SecondCopyPicture,
+                  [](const Pictures& p, std::span<const ArgValue> a) {
+                      Plasma(*p.second, *p.copy, *p.picture, a[0].f, a[1].f);
+                  }},
     };
 }
 
