@@ -269,6 +269,30 @@ void VisitInTiles(PixelBitmap& destination, int32_t width, int32_t height,
     });
 }
 
+// Samples columns left .. right - 1 of destination row y into `row`. An
+// unwarped pixel reads its own position; a warped one takes the fast piece's
+// position where it settled and position(x, fx, fy) elsewhere. All taps are
+// found (and prefetched) before any is summed, so the scattered reads overlap.
+template <typename PositionFunction>
+void SampleRowPiece(const SourceRows& rows, const WarpPiece& piece, bool warped, bool fast,
+                    int32_t y, int32_t left, int32_t right, uint8_t* row,
+                    PositionFunction position) {
+    Taps taps[kTile];
+    for (int32_t x = left; x < right; ++x) {
+        float fx = static_cast<float>(x);
+        float fy = static_cast<float>(y);
+        if (warped && fast && piece.settled[x - left]) {
+            fx = piece.fx[x - left];
+            fy = piece.fy[x - left];
+        } else if (warped) {
+            position(x, fx, fy);
+        }
+        taps[x - left] = FindTaps(rows, fx, fy);
+        PrefetchTaps(taps[x - left]);
+    }
+    for (int32_t x = left; x < right; ++x) StoreTaps(row + 3 * x, taps[x - left]);
+}
+
 } // namespace
 
 ChannelSums WrapBilinearSample(PixelBitmap& source, float fx, float fy) {
@@ -304,26 +328,16 @@ void FishEye(PixelBitmap& source, PixelBitmap& destination, long double amount) 
         const float dy = rowOffsets.offset[y];
         WarpPiece piece;
         if (lens && fast) FastFishEyePositions(columns, dy, left, right, maxrad, xmid, ymid, piece);
-        Taps taps[kTile];
-        for (int32_t x = left; x < right; ++x) {
-            float fx = static_cast<float>(x);
-            float fy = static_cast<float>(y);
-            if (lens && fast && piece.settled[x - left]) {
-                fx = piece.fx[x - left];
-                fy = piece.fy[x - left];
-            } else if (lens) {
-                const float r = Radius(columns.square[x], rowOffsets.square[y]);
-                float lensX;
-                float lensY;
-                if (FishEyePosition(columns.offset[x], dy, r, maxrad, xmid, ymid, lensX, lensY)) {
-                    fx = lensX;
-                    fy = lensY;
-                }
+        SampleRowPiece(rows, piece, lens, fast, y, left, right, row,
+                       [&](int32_t x, float& fx, float& fy) {
+            const float r = Radius(columns.square[x], rowOffsets.square[y]);
+            float lensX;
+            float lensY;
+            if (FishEyePosition(columns.offset[x], dy, r, maxrad, xmid, ymid, lensX, lensY)) {
+                fx = lensX;
+                fy = lensY;
             }
-            taps[x - left] = FindTaps(rows, fx, fy);
-            PrefetchTaps(taps[x - left]);
-        }
-        for (int32_t x = left; x < right; ++x) StoreTaps(row + 3 * x, taps[x - left]);
+        });
     });
 }
 
@@ -345,28 +359,19 @@ void Twist(PixelBitmap& source, PixelBitmap& destination, int32_t amount) {
     for (int32_t x = 0; x < width; ++x)
         reciprocals[x] = columns.offset[x] != 0.0f ? 1.0 / columns.offset[x] : 0.0;
 
+    const bool twisted = amount != 0;
+
     VisitInTiles(destination, width, height, [&](int32_t y, int32_t left, int32_t right,
                                                  uint8_t* row) {
         WarpPiece piece;
-        const bool twisted = amount != 0;
         if (twisted && fast)
             FastTwistPositions(columns, reciprocals, rowOffsets.offset[y], left, right, amount, cx,
                                cy, piece);
-        Taps taps[kTile];
-        for (int32_t x = left; x < right; ++x) {
-            float fx = static_cast<float>(x);
-            float fy = static_cast<float>(y);
-            if (twisted && fast && piece.settled[x - left]) {
-                fx = piece.fx[x - left];
-                fy = piece.fy[x - left];
-            } else if (twisted) {
-                TwistPosition(columns.offset[x], rowOffsets.offset[y], columns.square[x],
-                              rowOffsets.square[y], amount, cx, cy, fx, fy);
-            }
-            taps[x - left] = FindTaps(rows, fx, fy);
-            PrefetchTaps(taps[x - left]);
-        }
-        for (int32_t x = left; x < right; ++x) StoreTaps(row + 3 * x, taps[x - left]);
+        SampleRowPiece(rows, piece, twisted, fast, y, left, right, row,
+                       [&](int32_t x, float& fx, float& fy) {
+            TwistPosition(columns.offset[x], rowOffsets.offset[y], columns.square[x],
+                          rowOffsets.square[y], amount, cx, cy, fx, fy);
+        });
     });
 }
 
