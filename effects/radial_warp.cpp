@@ -259,7 +259,8 @@ void VisitInTiles(PixelBitmap& destination, int32_t width, int32_t height,
     for (int32_t y = 0; y < height; ++y) outRows[y] = destination.ScanLine(y);
     const int32_t tileRows = (height + kTile - 1) / kTile;
     ParallelBands(tileRows, 1, [&](int32_t firstTileRow, int32_t endTileRow) {
-        for (int32_t top = firstTileRow * kTile; top < Min(endTileRow * kTile, height); top += kTile) {
+        for (int32_t top = firstTileRow * kTile; top < Min(endTileRow * kTile, height);
+             top += kTile) {
             const int32_t bottom = Min(top + kTile, height);
             for (int32_t left = 0; left < width; left += kTile) {
                 const int32_t right = Min(left + kTile, width);
@@ -328,16 +329,16 @@ void FishEye(PixelBitmap& source, PixelBitmap& destination, long double amount) 
         const float dy = rowOffsets.offset[y];
         WarpPiece piece;
         if (lens && fast) FastFishEyePositions(columns, dy, left, right, maxrad, xmid, ymid, piece);
-        SampleRowPiece(rows, piece, lens, fast, y, left, right, row,
-                       [&](int32_t x, float& fx, float& fy) {
-            const float r = Radius(columns.square[x], rowOffsets.square[y]);
-            float lensX;
-            float lensY;
-            if (FishEyePosition(columns.offset[x], dy, r, maxrad, xmid, ymid, lensX, lensY)) {
-                fx = lensX;
-                fy = lensY;
-            }
-        });
+        SampleRowPiece(
+            rows, piece, lens, fast, y, left, right, row, [&](int32_t x, float& fx, float& fy) {
+                const float r = Radius(columns.square[x], rowOffsets.square[y]);
+                float lensX;
+                float lensY;
+                if (FishEyePosition(columns.offset[x], dy, r, maxrad, xmid, ymid, lensX, lensY)) {
+                    fx = lensX;
+                    fy = lensY;
+                }
+            });
     });
 }
 
@@ -367,11 +368,11 @@ void Twist(PixelBitmap& source, PixelBitmap& destination, int32_t amount) {
         if (twisted && fast)
             FastTwistPositions(columns, reciprocals, rowOffsets.offset[y], left, right, amount, cx,
                                cy, piece);
-        SampleRowPiece(rows, piece, twisted, fast, y, left, right, row,
-                       [&](int32_t x, float& fx, float& fy) {
-            TwistPosition(columns.offset[x], rowOffsets.offset[y], columns.square[x],
-                          rowOffsets.square[y], amount, cx, cy, fx, fy);
-        });
+        SampleRowPiece(
+            rows, piece, twisted, fast, y, left, right, row, [&](int32_t x, float& fx, float& fy) {
+                TwistPosition(columns.offset[x], rowOffsets.offset[y], columns.square[x],
+                              rowOffsets.square[y], amount, cx, cy, fx, fy);
+            });
     });
 }
 
