@@ -23,10 +23,11 @@ int32_t ThreadCount();
 void SetThreadCount(int32_t count);
 
 // Calls band(begin, end) for consecutive ranges that together cover 0 .. count
-// - 1, each about `grain` long or longer, on up to ThreadCount() threads. A band must not write what another band reads or
-// writes. Called while another ParallelBands is running (from a band, or from
-// another thread) it runs everything on the calling thread. The first
-// exception a band raises is raised again once all bands have ended.
+// - 1, each about `grain` long or longer, on up to ThreadCount() threads. A
+// band must not write what another band reads or writes. Called while another
+// ParallelBands is running (from a band, or from another thread) it runs
+// everything on the calling thread. The first exception a band raises is
+// raised again once all bands have ended.
 void ParallelBands(int32_t count, int32_t grain, const std::function<void(int32_t, int32_t)>& band);
 
 // The bands ParallelBands(count, grain, ...) would make now: band b covers

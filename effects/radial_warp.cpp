@@ -259,7 +259,8 @@ void VisitInTiles(PixelBitmap& destination, int32_t width, int32_t height,
     for (int32_t y = 0; y < height; ++y) outRows[y] = destination.ScanLine(y);
     const int32_t tileRows = (height + kTile - 1) / kTile;
     ParallelBands(tileRows, 1, [&](int32_t firstTileRow, int32_t endTileRow) {
-        for (int32_t top = firstTileRow * kTile; top < Min(endTileRow * kTile, height); top += kTile) {
+        for (int32_t top = firstTileRow * kTile; top < Min(endTileRow * kTile, height);
+             top += kTile) {
             const int32_t bottom = Min(top + kTile, height);
             for (int32_t left = 0; left < width; left += kTile) {
                 const int32_t right = Min(left + kTile, width);
@@ -267,6 +268,30 @@ void VisitInTiles(PixelBitmap& destination, int32_t width, int32_t height,
             }
         }
     });
+}
+
+// Samples columns left .. right - 1 of destination row y into `row`. An
+// unwarped pixel reads its own position; a warped one takes the fast piece's
+// position where it settled and position(x, fx, fy) elsewhere. All taps are
+// found (and prefetched) before any is summed, so the scattered reads overlap.
+template <typename PositionFunction>
+void SampleRowPiece(const SourceRows& rows, const WarpPiece& piece, bool warped, bool fast,
+                    int32_t y, int32_t left, int32_t right, uint8_t* row,
+                    PositionFunction position) {
+    Taps taps[kTile];
+    for (int32_t x = left; x < right; ++x) {
+        float fx = static_cast<float>(x);
+        float fy = static_cast<float>(y);
+        if (warped && fast && piece.settled[x - left]) {
+            fx = piece.fx[x - left];
+            fy = piece.fy[x - left];
+        } else if (warped) {
+            position(x, fx, fy);
+        }
+        taps[x - left] = FindTaps(rows, fx, fy);
+        PrefetchTaps(taps[x - left]);
+    }
+    for (int32_t x = left; x < right; ++x) StoreTaps(row + 3 * x, taps[x - left]);
 }
 
 } // namespace
@@ -304,14 +329,8 @@ void FishEye(PixelBitmap& source, PixelBitmap& destination, long double amount) 
         const float dy = rowOffsets.offset[y];
         WarpPiece piece;
         if (lens && fast) FastFishEyePositions(columns, dy, left, right, maxrad, xmid, ymid, piece);
-        Taps taps[kTile];
-        for (int32_t x = left; x < right; ++x) {
-            float fx = static_cast<float>(x);
-            float fy = static_cast<float>(y);
-            if (lens && fast && piece.settled[x - left]) {
-                fx = piece.fx[x - left];
-                fy = piece.fy[x - left];
-            } else if (lens) {
+        SampleRowPiece(
+            rows, piece, lens, fast, y, left, right, row, [&](int32_t x, float& fx, float& fy) {
                 const float r = Radius(columns.square[x], rowOffsets.square[y]);
                 float lensX;
                 float lensY;
@@ -319,11 +338,7 @@ void FishEye(PixelBitmap& source, PixelBitmap& destination, long double amount) 
                     fx = lensX;
                     fy = lensY;
                 }
-            }
-            taps[x - left] = FindTaps(rows, fx, fy);
-            PrefetchTaps(taps[x - left]);
-        }
-        for (int32_t x = left; x < right; ++x) StoreTaps(row + 3 * x, taps[x - left]);
+            });
     });
 }
 
@@ -345,28 +360,19 @@ void Twist(PixelBitmap& source, PixelBitmap& destination, int32_t amount) {
     for (int32_t x = 0; x < width; ++x)
         reciprocals[x] = columns.offset[x] != 0.0f ? 1.0 / columns.offset[x] : 0.0;
 
+    const bool twisted = amount != 0;
+
     VisitInTiles(destination, width, height, [&](int32_t y, int32_t left, int32_t right,
                                                  uint8_t* row) {
         WarpPiece piece;
-        const bool twisted = amount != 0;
         if (twisted && fast)
             FastTwistPositions(columns, reciprocals, rowOffsets.offset[y], left, right, amount, cx,
                                cy, piece);
-        Taps taps[kTile];
-        for (int32_t x = left; x < right; ++x) {
-            float fx = static_cast<float>(x);
-            float fy = static_cast<float>(y);
-            if (twisted && fast && piece.settled[x - left]) {
-                fx = piece.fx[x - left];
-                fy = piece.fy[x - left];
-            } else if (twisted) {
+        SampleRowPiece(
+            rows, piece, twisted, fast, y, left, right, row, [&](int32_t x, float& fx, float& fy) {
                 TwistPosition(columns.offset[x], rowOffsets.offset[y], columns.square[x],
                               rowOffsets.square[y], amount, cx, cy, fx, fy);
-            }
-            taps[x - left] = FindTaps(rows, fx, fy);
-            PrefetchTaps(taps[x - left]);
-        }
-        for (int32_t x = left; x < right; ++x) StoreTaps(row + 3 * x, taps[x - left]);
+            });
     });
 }
 

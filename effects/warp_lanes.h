@@ -9,8 +9,11 @@
 // Included only by those two files; the template lives in an unnamed
 // namespace and each file passes its own lane type, so the AVX2 copy is never
 // shared with code built for the baseline processor. It touches nothing but
-// raw arrays, the lane operations and the out-of-line vector math.
+// raw arrays, the lane operations, SSE float compares and the out-of-line
+// vector math.
 #pragma once
+
+#include <xmmintrin.h>
 
 #include <cstdint>
 
@@ -20,6 +23,32 @@
 
 namespace gleamkit::fx::warp {
 namespace {
+
+// All ones where sum, the double sum of a and b, is exact: the rounding
+// error of a sum is itself a double, recovered exactly by subtracting the
+// larger operand from the sum, so both differences give back the other
+// operand exactly when (and only when) nothing was lost.
+template <typename Lanes, typename D>
+D ExactSum(D sum, D a, D b) {
+    return Lanes::And(Lanes::Equal(Lanes::Sub(sum, a), b), Lanes::Equal(Lanes::Sub(sum, b), a));
+}
+
+// SettledFloat lane by lane: the floats (held in doubles) in `stored`, all
+// ones where settled.
+template <typename Lanes, typename D>
+D Settled(D value, D bound, D& stored) {
+    const D widened =
+        Lanes::Add(Lanes::Add(bound, Lanes::Mul(Lanes::Abs(value), Lanes::Set(0x1p-50))),
+                   Lanes::Set(0x1p-1072));
+    const __m128 low = Lanes::ToFloats(Lanes::Sub(value, widened));
+    const __m128 high = Lanes::ToFloats(Lanes::Add(value, widened));
+    const __m128 magnitude = _mm_andnot_ps(_mm_set1_ps(-0.0f), low);
+    const __m128 settled =
+        _mm_and_ps(_mm_and_ps(_mm_cmpeq_ps(low, high), _mm_cmpneq_ps(low, _mm_setzero_ps())),
+                   _mm_cmple_ps(magnitude, _mm_set1_ps(0x1.fffffep127f)));
+    stored = Lanes::FromFloats(low);
+    return Lanes::WidenMask(settled);
+}
 
 template <typename Lanes>
 void FishEyePieceInLanes(const float* offsets, float dy, int32_t left, int32_t right, float maxrad,
@@ -60,7 +89,7 @@ void FishEyePieceInLanes(const float* offsets, float dy, int32_t left, int32_t r
             Lanes::Mul(Lanes::Mul(Lanes::Mul(two, nrFactor), roundoffs), Lanes::Abs(nrValue));
         D nrStored;
         const D nrSettled =
-            Lanes::And(Lanes::NotEqual(r, zero), Lanes::Settled(nrValue, nrBound, nrStored));
+            Lanes::And(Lanes::NotEqual(r, zero), Settled<Lanes>(nrValue, nrBound, nrStored));
         const D nr = Lanes::And(nrSettled, nrStored);
         // fx = dx * nr / r + xmid, fy alike.
         const D tx = Lanes::Mul(Lanes::Mul(dx, nr), inverseR);
@@ -75,8 +104,8 @@ void FishEyePieceInLanes(const float* offsets, float dy, int32_t left, int32_t r
             roundoffs);
         D storedX;
         D storedY;
-        const D settledX = Lanes::Settled(sumX, boundX, storedX);
-        const D settledY = Lanes::Settled(sumY, boundY, storedY);
+        const D settledX = Settled<Lanes>(sumX, boundX, storedX);
+        const D settledY = Settled<Lanes>(sumY, boundY, storedY);
         const int settled = Lanes::Bits(Lanes::And(nrSettled, Lanes::And(settledX, settledY)));
         alignas(32) float fx[kLanes];
         alignas(32) float fy[kLanes];
@@ -150,7 +179,7 @@ void TwistPieceInLanes(const float* offsets, const double* reciprocals, float dy
             Lanes::Abs(angleValue));
         D angleStored;
         const D angleProven =
-            Lanes::Settled(angleValue, Lanes::Mul(angleError, twoRoundoffs), angleStored);
+            Settled<Lanes>(angleValue, Lanes::Mul(angleError, twoRoundoffs), angleStored);
         const D columnAxis = Lanes::Equal(dx, zero);
         const D onAxis = Lanes::Or(columnAxis, rowAxis);
         const D axisAngle = Lanes::Select(columnAxis, columnAngle, Lanes::And(negative, piFloat));
@@ -166,13 +195,13 @@ void TwistPieceInLanes(const float* offsets, const double* reciprocals, float dy
                                      Lanes::Equal(Lanes::Mul(share, amountLanes), r)));
         const D negativeShare = Lanes::Sub(zero, share);
         const D exact =
-            Lanes::And(exactShare, Lanes::And(Lanes::ExactSum(difference, angle, negativeShare),
-                                              Lanes::ExactSum(value, difference, halfPi)));
+            Lanes::And(exactShare, Lanes::And(ExactSum<Lanes>(difference, angle, negativeShare),
+                                              ExactSum<Lanes>(value, difference, halfPi)));
         const D turnError = Lanes::Add(
             Lanes::Add(Lanes::Add(Lanes::Abs(share), Lanes::Abs(share)), Lanes::Abs(difference)),
             Lanes::Abs(value));
         D turnStored;
-        const D turnProven = Lanes::Settled(value, Lanes::Mul(turnError, twoRoundoffs), turnStored);
+        const D turnProven = Settled<Lanes>(value, Lanes::Mul(turnError, twoRoundoffs), turnStored);
         const D settled =
             Lanes::And(Lanes::And(Lanes::Or(onAxis, angleProven), Lanes::Or(exact, turnProven)),
                        Lanes::NotEqual(r, zero));
@@ -192,8 +221,8 @@ void TwistPieceInLanes(const float* offsets, const double* reciprocals, float dy
         const D py = Lanes::Mul(r, Lanes::Load(sine + i));
         D storedX;
         D storedY;
-        const D provenX = Lanes::Settled(px, Lanes::Mul(productError, Lanes::Abs(px)), storedX);
-        const D provenY = Lanes::Settled(py, Lanes::Mul(productError, Lanes::Abs(py)), storedY);
+        const D provenX = Settled<Lanes>(px, Lanes::Mul(productError, Lanes::Abs(px)), storedX);
+        const D provenY = Settled<Lanes>(py, Lanes::Mul(productError, Lanes::Abs(py)), storedY);
         const int settled = Lanes::Bits(
             Lanes::And(Lanes::Load(settledLanes + i), Lanes::And(provenX, provenY)));
         alignas(32) float fx[kLanes];

@@ -108,27 +108,11 @@ struct Sse2Lanes {
     }
     // A float held in a double, as a float variable would hold the value.
     static __m128d AsFloat(__m128d v) { return _mm_cvtps_pd(_mm_cvtpd_ps(v)); }
-    // All ones where sum, the double sum of a and b, is exact: the rounding
-    // error of a sum is itself a double, recovered exactly by subtracting the
-    // larger operand from the sum, so both differences give back the other
-    // operand exactly when (and only when) nothing was lost.
-    static __m128d ExactSum(__m128d sum, __m128d a, __m128d b) {
-        return _mm_and_pd(_mm_cmpeq_pd(_mm_sub_pd(sum, a), b), _mm_cmpeq_pd(_mm_sub_pd(sum, b), a));
-    }
-    // SettledFloat lane by lane: the floats (held in doubles) in `stored`,
-    // all ones where settled.
-    static __m128d Settled(__m128d value, __m128d bound, __m128d& stored) {
-        const __m128d widened = _mm_add_pd(
-            _mm_add_pd(bound, _mm_mul_pd(Abs(value), _mm_set1_pd(0x1p-50))),
-            _mm_set1_pd(0x1p-1072));
-        const __m128 low = _mm_cvtpd_ps(_mm_sub_pd(value, widened));
-        const __m128 high = _mm_cvtpd_ps(_mm_add_pd(value, widened));
-        const __m128 magnitude = _mm_andnot_ps(_mm_set1_ps(-0.0f), low);
-        const __m128 settled = _mm_and_ps(
-            _mm_and_ps(_mm_cmpeq_ps(low, high), _mm_cmpneq_ps(low, _mm_setzero_ps())),
-            _mm_cmple_ps(magnitude, _mm_set1_ps(0x1.fffffep127f)));
-        stored = _mm_cvtps_pd(low);
-        const __m128i lanes = _mm_castps_si128(settled);
+    static __m128 ToFloats(__m128d v) { return _mm_cvtpd_ps(v); }
+    static __m128d FromFloats(__m128 v) { return _mm_cvtps_pd(v); }
+    // Each float lane's mask (all ones or zeros) as its double lane's mask.
+    static __m128d WidenMask(__m128 mask) {
+        const __m128i lanes = _mm_castps_si128(mask);
         return _mm_castsi128_pd(_mm_unpacklo_epi32(lanes, lanes));
     }
     static int Bits(__m128d mask) { return _mm_movemask_pd(mask); }

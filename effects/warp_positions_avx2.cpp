@@ -32,21 +32,10 @@ struct Avx2Lanes {
         return _mm256_blendv_pd(no, yes, mask);
     }
     static __m256d AsFloat(__m256d v) { return _mm256_cvtps_pd(_mm256_cvtpd_ps(v)); }
-    static __m256d ExactSum(__m256d sum, __m256d a, __m256d b) {
-        return _mm256_and_pd(Equal(_mm256_sub_pd(sum, a), b), Equal(_mm256_sub_pd(sum, b), a));
-    }
-    static __m256d Settled(__m256d value, __m256d bound, __m256d& stored) {
-        const __m256d widened = _mm256_add_pd(
-            _mm256_add_pd(bound, _mm256_mul_pd(Abs(value), _mm256_set1_pd(0x1p-50))),
-            _mm256_set1_pd(0x1p-1072));
-        const __m128 low = _mm256_cvtpd_ps(_mm256_sub_pd(value, widened));
-        const __m128 high = _mm256_cvtpd_ps(_mm256_add_pd(value, widened));
-        const __m128 magnitude = _mm_andnot_ps(_mm_set1_ps(-0.0f), low);
-        const __m128 settled = _mm_and_ps(
-            _mm_and_ps(_mm_cmpeq_ps(low, high), _mm_cmpneq_ps(low, _mm_setzero_ps())),
-            _mm_cmple_ps(magnitude, _mm_set1_ps(0x1.fffffep127f)));
-        stored = _mm256_cvtps_pd(low);
-        return _mm256_castsi256_pd(_mm256_cvtepi32_epi64(_mm_castps_si128(settled)));
+    static __m128 ToFloats(__m256d v) { return _mm256_cvtpd_ps(v); }
+    static __m256d FromFloats(__m128 v) { return _mm256_cvtps_pd(v); }
+    static __m256d WidenMask(__m128 mask) {
+        return _mm256_castsi256_pd(_mm256_cvtepi32_epi64(_mm_castps_si128(mask)));
     }
     static int Bits(__m256d mask) { return _mm256_movemask_pd(mask); }
     static void StoreFloats(float* p, __m256d v) { _mm_store_ps(p, _mm256_cvtpd_ps(v)); }
