@@ -29,10 +29,7 @@ namespace {
 constexpr int32_t kMaxRepeat = 100000;
 constexpr int32_t kMaxThreads = 256;
 
-struct ApplyOptions {
-    std::string second;
-    uint32_t seed = 0; // the state at program start
-    std::optional<SYSTEMTIME> utcTime;
+struct ApplyOptions : RunOptions {
     int32_t repeat = 1;
     bool time = false;
     int32_t threads = 0; // 0: GLEAMKIT_THREADS or the hardware threads
@@ -43,20 +40,11 @@ struct ApplyOptions {
 std::optional<std::string> ParseOptions(std::span<const std::string> args, ApplyOptions& options) {
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& word = args[i];
-        const bool takesValue =
-            word == "--second" || word == "--seed" || word == "--utc-time" || word == "--repeat" ||
-            word == "--threads";
+        const bool takesValue = word == "--repeat" || word == "--threads";
         if (takesValue && i + 1 == args.size()) return word + " needs a value";
-        if (word == "--second") {
-            options.second = args[++i];
-        } else if (word == "--seed") {
-            if (!ParseSeed(args[++i], options.seed))
-                return "--seed '" + args[i] + "' is not a 32-bit value";
-        } else if (word == "--utc-time") {
-            SYSTEMTIME time{};
-            if (!ParseUtcTime(args[++i], time))
-                return "--utc-time '" + args[i] + "' is not HH:MM:SS.mmm";
-            options.utcTime = time;
+        std::optional<std::string> reason;
+        if (ReadRunOption(args, i, options, reason)) {
+            if (reason) return reason;
         } else if (word == "--repeat") {
             if (!ParseNumber(args[++i], options.repeat) || options.repeat < 1 ||
                 options.repeat > kMaxRepeat)

@@ -19,10 +19,7 @@ namespace gleamkit::tools {
 
 namespace {
 
-struct CommandOptions {
-    std::string second;
-    uint32_t seed = 0; // the state at program start
-    std::optional<SYSTEMTIME> utcTime;
+struct CommandOptions : RunOptions {
     std::vector<std::string> positional; // IN OUT INDEX
 };
 
@@ -30,18 +27,9 @@ std::optional<std::string> ParseCommandOptions(std::span<const std::string> args
                                                CommandOptions& options) {
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& word = args[i];
-        const bool takesValue = word == "--second" || word == "--seed" || word == "--utc-time";
-        if (takesValue && i + 1 == args.size()) return word + " needs a value";
-        if (word == "--second") {
-            options.second = args[++i];
-        } else if (word == "--seed") {
-            if (!ParseSeed(args[++i], options.seed))
-                return "--seed '" + args[i] + "' is not a 32-bit value";
-        } else if (word == "--utc-time") {
-            SYSTEMTIME time{};
-            if (!ParseUtcTime(args[++i], time))
-                return "--utc-time '" + args[i] + "' is not HH:MM:SS.mmm";
-            options.utcTime = time;
+        std::optional<std::string> reason;
+        if (ReadRunOption(args, i, options, reason)) {
+            if (reason) return reason;
         } else if (word.starts_with("--")) {
             return "unknown option '" + word + "'";
         } else {

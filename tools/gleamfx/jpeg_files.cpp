@@ -6,8 +6,9 @@
 #include <csetjmp>
 #include <cstdint>
 #include <cstdio>
-#include <limits>
 #include <vector>
+
+#include "tools/gleamfx/picture_files.h"
 
 // After the platform's headers (through jpeg_files.h): jpeglib.h defines
 // TRUE and FALSE as macros.
@@ -64,8 +65,7 @@ bool DecodeJpeg(std::FILE* file, DecodedJpeg& decoded, JpegError& error) {
     jpeg_start_decompress(&info);
     decoded.width = info.output_width;
     decoded.height = info.output_height;
-    const uint64_t area = uint64_t{decoded.width} * decoded.height;
-    if (area * 4 > uint64_t{std::numeric_limits<int32_t>::max()}) {
+    if (!FitsAPicture(decoded.width, decoded.height)) {
         std::snprintf(error.message, sizeof error.message,
                       "the picture is too large for the library");
         jpeg_destroy_decompress(&info);

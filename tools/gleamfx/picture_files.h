@@ -17,6 +17,8 @@
 // themselves read bitmap files only.
 #pragma once
 
+#include <cstdint>
+#include <limits>
 #include <string>
 
 #include "bitmap/pixel_bitmap.h"
@@ -25,6 +27,12 @@
 namespace gleamkit::tools {
 
 enum class FileKind { Bitmap, Png, Jpeg };
+
+// The largest picture the library holds: its 32-bit form must fit the signed
+// 32-bit row memory size. The PNG and JPEG readers refuse anything larger.
+inline bool FitsAPicture(uint64_t width, uint64_t height) {
+    return width * height * 4 <= uint64_t{std::numeric_limits<int32_t>::max()};
+}
 
 // The kind a file name's extension selects.
 FileKind KindOfPath(const std::string& path);

@@ -9,8 +9,9 @@
 #include <csetjmp>
 #include <cstdint>
 #include <cstdio>
-#include <limits>
 #include <vector>
+
+#include "tools/gleamfx/picture_files.h"
 
 namespace gleamkit::tools {
 
@@ -38,12 +39,6 @@ struct DecodedPng {
     std::vector<uint8_t> pixels;
     std::vector<png_bytep> rows;
 };
-
-// The largest picture the library holds: its 32-bit form must fit the signed
-// 32-bit row memory size.
-bool FitsAPicture(uint64_t width, uint64_t height) {
-    return width * height * 4 <= uint64_t{std::numeric_limits<int32_t>::max()};
-}
 
 bool DecodePng(std::FILE* file, DecodedPng& decoded, PngError& error) {
     png_structp png =

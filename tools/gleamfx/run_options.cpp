@@ -21,6 +21,27 @@ bool ParseUtcTime(std::string_view text, SYSTEMTIME& time) {
     return true;
 }
 
+bool ReadRunOption(std::span<const std::string> args, size_t& i, RunOptions& options,
+                   std::optional<std::string>& reason) {
+    const std::string& word = args[i];
+    if (word != "--second" && word != "--seed" && word != "--utc-time") return false;
+    if (i + 1 == args.size()) {
+        reason = word + " needs a value";
+    } else if (word == "--second") {
+        options.second = args[++i];
+    } else if (word == "--seed") {
+        if (!ParseSeed(args[++i], options.seed))
+            reason = "--seed '" + args[i] + "' is not a 32-bit value";
+    } else {
+        SYSTEMTIME time{};
+        if (ParseUtcTime(args[++i], time))
+            options.utcTime = time;
+        else
+            reason = "--utc-time '" + args[i] + "' is not HH:MM:SS.mmm";
+    }
+    return true;
+}
+
 FixedClock::FixedClock(const std::optional<SYSTEMTIME>& time) : m_set(time.has_value()) {
     if (m_set) platform::SetFixedSystemTime(&*time);
 }

@@ -5,6 +5,8 @@
 #include <charconv>
 #include <cstdint>
 #include <optional>
+#include <span>
+#include <string>
 #include <string_view>
 
 #include "platform/kernel/clock.h"
@@ -24,6 +26,19 @@ bool ParseSeed(std::string_view text, uint32_t& seed);
 // HH:MM:SS.mmm on a fixed date (2000-01-01, a Saturday); only the time of day
 // matters to what reseeds from the clock.
 bool ParseUtcTime(std::string_view text, SYSTEMTIME& time);
+
+// The options every command that runs operations takes.
+struct RunOptions {
+    std::string second;
+    uint32_t seed = 0; // the state at program start
+    std::optional<SYSTEMTIME> utcTime;
+};
+
+// When args[i] is --second, --seed or --utc-time, reads its value into
+// `options`, steps i onto that value and answers true, with `reason` set on a
+// usage error. Answers false for any other word.
+bool ReadRunOption(std::span<const std::string> args, size_t& i, RunOptions& options,
+                   std::optional<std::string>& reason);
 
 // Fixes the clock for the life of the object (when a time is given) and
 // clears it on every exit of the command.
