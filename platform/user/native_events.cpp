@@ -154,20 +154,7 @@ TopLevelImage ReadTopLevelImage(HWND topLevel) noexcept {
 
 void ResetWindowManager() {
     for (HWND hwnd : std::vector<HWND>(TheState().topLevels)) DestroyWindow(hwnd);
-    State& state = TheState();
-    state.posted.clear();
-    state.input.clear();
-    state.inputMessages.clear();
-    state.quitPosted = false;
-    state.quitCode = 0;
-    state.focus = state.active = state.capture = nullptr;
-    state.cursor = nullptr;
-    for (BYTE& key : state.keys) key = 0;
-    state.cursorPos = POINT{0, 0};
-    state.lastPos = POINT{0, 0};
-    state.lastClickWindow = nullptr;
-    state.lastPress = State::LastPress{};
-    state.cascade = 0;
+    static_cast<Session&>(TheState()) = Session{};
     ForgetScrollState();
     UnregisterProgramClasses();
 }

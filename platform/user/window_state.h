@@ -92,10 +92,8 @@ struct RawInput {
     DWORD time = 0;
 };
 
-struct State {
-    HandleTable<Window> windows{HandleTag::Window};
-    std::vector<std::shared_ptr<WindowClass>> classes;
-    std::vector<HWND> topLevels; // z-order: front is the top
+// The queue and input state a window-manager reset returns to its start.
+struct Session {
     std::deque<MSG> posted;
     std::deque<RawInput> input;
     std::deque<MSG> inputMessages; // input already turned into messages
@@ -107,8 +105,6 @@ struct State {
     HCURSOR cursor = nullptr;
     BYTE keys[256]{};
     POINT cursorPos{};
-    DWORD clock = 0;
-    DWORD lastTime = 0;
     POINT lastPos{};
     HWND lastClickWindow = nullptr;
     // The last button press, for telling a double click (CS_DBLCLKS).
@@ -119,6 +115,15 @@ struct State {
         POINT point{};
     } lastPress;
     int cascade = 0; // places CW_USEDEFAULT windows
+};
+
+// Everything else outlives a reset: the records and the message clock.
+struct State : Session {
+    HandleTable<Window> windows{HandleTag::Window};
+    std::vector<std::shared_ptr<WindowClass>> classes;
+    std::vector<HWND> topLevels; // z-order: front is the top
+    DWORD clock = 0;
+    DWORD lastTime = 0;
 };
 
 State& TheState();
